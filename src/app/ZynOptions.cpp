@@ -1,0 +1,106 @@
+// ZynOptions: command-line parsing for the zyn executable.
+#include "app/ZynOptions.h"
+
+#include "platform/ZynNumbers.h"
+
+#include <arpa/inet.h>
+
+ZynOptions ZynOpt;
+
+std::string ZynUsageText()
+{
+    return
+        "Usage: zyn [options]\n"
+        "  --base-dir DIR       data and settings folder (default: the executable's folder)\n"
+        "  --headless           render offscreen, no window (for machines without a display)\n"
+        "  --frames N           quit cleanly after N frames\n"
+        "  --fixed-dt S         every frame advances exactly S seconds (deterministic runs)\n"
+        "  --seed N             fixed random seed\n"
+        "  --demo               synthesised music input (no sender needed)\n"
+        "  --udp-port N         UDP port for vis data and control packets (default 556)\n"
+        "  --announce-to ADDR   where presence announcements go (default 255.255.255.255)\n"
+        "  --exec \"LINE\"        console command line run after the first frame\n"
+        "  --version            print the version and exit\n"
+        "  --help               print this text and exit\n";
+}
+
+static bool ParseInt(const std::string& s, int64_t lo, int64_t hi, int64_t& out)
+{
+    int64_t v;
+    if (!ZynParseInt64(s, v) || v < lo || v > hi) return false;
+    out = v;
+    return true;
+}
+
+ZynOptionsResult ZynParseOptions(int argc, const char* const* argv, ZynOptions& opts,
+                                 std::string& out, std::string& error)
+{
+    for (int i = 1; i < argc; i++) {
+        std::string a = argv[i];
+        std::string value;
+        size_t eq = a.find('=');
+        bool inlineValue = a.rfind("--", 0) == 0 && eq != std::string::npos;
+        if (inlineValue) { value = a.substr(eq + 1); a = a.substr(0, eq); }
+        auto need = [&](std::string& v) -> bool {
+            if (inlineValue) { v = value; return true; }
+            if (i + 1 >= argc) { error = "option " + a + " needs a value"; return false; }
+            v = argv[++i];
+            return true;
+        };
+        auto noValue = [&]() -> bool {
+            if (inlineValue) { error = "option " + a + " takes no value"; return false; }
+            return true;
+        };
+        std::string v;
+        int64_t n = 0;
+        if (a == "--help" || a == "-h") {
+            if (!noValue()) return ZynOptionsResult::ExitUsage;
+            out = ZynUsageText();
+            return ZynOptionsResult::ExitOk;
+        } else if (a == "--version") {
+            if (!noValue()) return ZynOptionsResult::ExitUsage;
+            out = std::string("zyn ") + ZYN_VERSION + "\n";
+            return ZynOptionsResult::ExitOk;
+        } else if (a == "--headless") {
+            if (!noValue()) return ZynOptionsResult::ExitUsage;
+            opts.headless = true;
+        } else if (a == "--demo") {
+            if (!noValue()) return ZynOptionsResult::ExitUsage;
+            opts.demo = true;
+        } else if (a == "--base-dir") {
+            if (!need(v)) return ZynOptionsResult::ExitUsage;
+            if (v.empty()) { error = "--base-dir needs a folder"; return ZynOptionsResult::ExitUsage; }
+            opts.baseDir = v;
+        } else if (a == "--frames") {
+            if (!need(v)) return ZynOptionsResult::ExitUsage;
+            if (!ParseInt(v, 0, INT64_MAX, n)) { error = "--frames needs a whole number >= 0, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
+            opts.frames = n;
+        } else if (a == "--fixed-dt") {
+            if (!need(v)) return ZynOptionsResult::ExitUsage;
+            double d;
+            if (!ZynParseDouble(v, d) || d <= 0.0 || d > 1.0) { error = "--fixed-dt needs seconds in (0, 1], not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
+            opts.fixedDt = d;
+        } else if (a == "--seed") {
+            if (!need(v)) return ZynOptionsResult::ExitUsage;
+            if (!ParseInt(v, 0, UINT32_MAX, n)) { error = "--seed needs a whole number 0..4294967295, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
+            opts.hasSeed = true;
+            opts.seed = static_cast<uint32_t>(n);
+        } else if (a == "--udp-port") {
+            if (!need(v)) return ZynOptionsResult::ExitUsage;
+            if (!ParseInt(v, 1, 65535, n)) { error = "--udp-port needs a port 1..65535, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
+            opts.udpPort = static_cast<int>(n);
+        } else if (a == "--announce-to") {
+            if (!need(v)) return ZynOptionsResult::ExitUsage;
+            in_addr addr;
+            if (inet_pton(AF_INET, v.c_str(), &addr) != 1) { error = "--announce-to needs an IPv4 address, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
+            opts.announceTo = v;
+        } else if (a == "--exec") {
+            if (!need(v)) return ZynOptionsResult::ExitUsage;
+            opts.execLine = v;
+        } else {
+            error = std::string("unknown option \"") + argv[i] + "\"";
+            return ZynOptionsResult::ExitUsage;
+        }
+    }
+    return ZynOptionsResult::Run;
+}

@@ -1,0 +1,35 @@
+// ZynOptions: the command line of the zyn executable.
+//
+// Parsed once in main before start-up; read by start-up (base dir, seed),
+// the window layer (headless, frames, fixed dt), the client (UDP port,
+// announce target, demo input) and the console (--exec).
+// Depends on: platform/ZynNumbers.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct ZynOptions {
+    std::string baseDir;                        // empty: the executable's folder
+    bool headless = false;                      // offscreen GL, no visible window
+    int64_t frames = -1;                        // quit cleanly after N frames (-1: run until closed)
+    double fixedDt = 0.0;                       // > 0: every frame advances exactly this many seconds
+    bool hasSeed = false;
+    uint32_t seed = 0;                          // fixed random seed
+    bool demo = false;                          // synthesised music input every frame
+    int udpPort = 556;                          // vis data / control port
+    std::string announceTo = "255.255.255.255"; // presence announcements' target address
+    std::string execLine;                       // console line run after the first frame
+};
+
+// The options of this run (defaults until ZynParseOptions fills them).
+extern ZynOptions ZynOpt;
+
+enum class ZynOptionsResult { Run, ExitOk, ExitUsage };
+
+// Parses argv into opts. ExitOk: --help or --version was printed to out.
+// ExitUsage: error holds the message (the caller prints it and the usage).
+ZynOptionsResult ZynParseOptions(int argc, const char* const* argv, ZynOptions& opts,
+                                 std::string& out, std::string& error);
+
+std::string ZynUsageText();
