@@ -1,0 +1,30 @@
+// ZynClientObject: TZynClient, the object that lives as long as a GL window.
+//
+// It owns the live vis data record, the network endpoints (UDP control and
+// data socket, telnet server) and the sequencer. Once per frame it services
+// the network and hands the live record to the sequencer. Start-up creates the
+// one instance (Client) after the GL context exists; the window's
+// de-initialisation frees it, so a window rebuild rebuilds the client too.
+// Depends on: app/ZynLog, OpenGL.
+#pragma once
+
+#include <cstdint>
+
+class TZynClient {
+public:
+    TZynClient();
+    ~TZynClient();
+    TZynClient(const TZynClient&) = delete;
+    TZynClient& operator=(const TZynClient&) = delete;
+
+    // One frame: network, then the sequencer's frame. dt is GLWindow.TimeDelta.
+    void Frame(float dt);
+    // Window key and mouse callbacks (arguments as the window layer reports them).
+    void Key(bool pressed, int32_t code, bool isVirtualKey);
+    void Mouse(int32_t x, int32_t y, uint8_t button, uint8_t state, bool pressed);
+};
+
+// The one instance while a window exists (nullptr otherwise).
+extern TZynClient* Client;
+// True once the client has run a frame; false after it is destroyed.
+extern bool ClientRunning;
