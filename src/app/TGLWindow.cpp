@@ -321,7 +321,7 @@ bool TGLWindow::CreateWindowGL()
     else if (!framed) flags |= SDL_WINDOW_BORDERLESS;
     else if (style & 0x40000) flags |= SDL_WINDOW_RESIZABLE;  // WS_THICKFRAME
     if (exStyle & GLW_WS_EX_TOPMOST) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
-    if (exStyle & GLW_WS_EX_TOOLWINDOW) flags |= SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_UTILITY;
+    if (exStyle & GLW_WS_EX_TOOLWINDOW) flags |= SDL_WINDOW_SKIP_TASKBAR;
 
     // Pixel format: exact 8-8-8(-8) for 24/32 bits, 5-6-5 for 16; double buffered with depth.
     bool deep = BitsPerPixel >= 24;
