@@ -3,7 +3,7 @@
 #include "console/ZynCmdInterp.h"
 
 #include "app/ZynLog.h"
-#include "console/ZynCmdInterpRegistry.h"
+#include "config/ZynConst.h"
 #include "console/ZynCommandHelp.h"
 #include "console/ZynCommands.h"
 #include "console/ZynCommandsTexture.h"
@@ -71,6 +71,12 @@ const TProcRec CommandTable[CommandCount] = {
 namespace {
 
 int32_t g_depth = 0;
+
+std::string ConstSection(int32_t i)
+{
+    const TConstDef* row = ConstRow(i);
+    return row ? row->Section : "";
+}
 
 // Keeps the nesting depth right however a line is left.
 struct TNestGuard {
@@ -233,15 +239,15 @@ std::string ExecuteStatement(const std::string& statement)
         return result;
     }
 
-    int32_t index = CiFindConst(name);
+    int32_t index = FindConst(name);
     if (index < 0) {
         CmdError("Command or Variable \"" + name + "\" not found");
         return std::string();
     }
-    if (params.size() == 1) return CiConstToString(index);
+    if (params.size() == 1) return ConstToString(index);
     if (params.size() == 2) {
-        CiConstSetString(index, params[1]);
-        return CiConstToString(index);
+        ConstSetString(index, params[1]);
+        return ConstToString(index);
     }
     CmdError("Invalid number of parameters");
     return std::string();
@@ -315,30 +321,10 @@ double CmdParamFloat(const TParams& params, size_t index)
 
 std::string CmdFloatText(double value)
 {
-    if (!std::isfinite(value) || std::fabs(value) < 0.001) return "0";
     // Single precision like the registry's floats, where the value fits one.
-    double f = std::fabs(value) <= std::numeric_limits<float>::max() ? static_cast<float>(value) : value;
-    if (std::fabs(f) < 0.001) return "0";
-    // General format, 4 significant digits: fixed while the integer part has
-    // at most 4 digits, otherwise mantissa and exponent ("2.346E4").
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.3e", f);
-    std::string s = buf;                       // d.ddde[+-]xx
-    size_t e = s.find('e');
-    int exponent = std::atoi(s.c_str() + e + 1);
-    std::string mantissa = s.substr(0, e);
-    if (exponent < 4) {
-        std::snprintf(buf, sizeof buf, "%.*f", 3 - exponent, f);
-        s = buf;
-    } else {
-        s = mantissa;
-    }
-    if (s.find('.') != std::string::npos) {
-        while (s.back() == '0') s.pop_back();
-        if (s.back() == '.') s.pop_back();
-    }
-    if (exponent >= 4) s += "E" + std::to_string(exponent);
-    return s;
+    if (std::isfinite(value) && std::fabs(value) <= std::numeric_limits<float>::max())
+        value = static_cast<float>(value);
+    return ConstFormatFloat(value);
 }
 
 // --- built-in commands ----------------------------------------------------
@@ -381,19 +367,19 @@ void ProcSectionList(const TParams& params, std::string& result)
         CmdError("No Parameters needed");
         return;
     }
-    const int32_t count = CiConstCount();
+    const int32_t count = ConstCount();
     for (int32_t i = 0; i < count; i++) {
-        if (i == 0 || CiConstSection(i) != CiConstSection(i - 1)) CmdPrint(CiConstFullName(i));
+        if (i == 0 || ConstSection(i) != ConstSection(i - 1)) CmdPrint(ConstFullName(i));
     }
 }
 
 void ProcVarList(const TParams& params, std::string& result)
 {
-    const int32_t count = CiConstCount();
+    const int32_t count = ConstCount();
     if (params.size() == 1 || params.size() == 2) {
         const std::string section = params.size() == 2 ? ZynUpper(params[1]) : std::string();
         for (int32_t i = 0; i < count; i++) {
-            if (params.size() == 1 || CiConstSection(i) == section) CmdPrint(CiConstFullName(i));
+            if (params.size() == 1 || ConstSection(i) == section) CmdPrint(ConstFullName(i));
         }
     } else {
         CmdError("Incorrect amount of parameters. Usage = \"VarList [Section]\"");

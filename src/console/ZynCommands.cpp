@@ -1,7 +1,7 @@
 // ZynCommands: logic, arithmetic, constant and console commands.
 #include "console/ZynCommands.h"
 
-#include "console/ZynCmdInterpRegistry.h"
+#include "config/ZynConst.h"
 #include "console/ZynCommandHelp.h"
 #include "console/ZynConsole.h"
 #include "platform/ZynNumbers.h"
@@ -13,12 +13,12 @@ std::string WholeText(double v) { return std::to_string(ZynRoundEven64(v)); }
 
 void StepConstant(const std::string& name, float steps)
 {
-    int32_t index = CiFindConst(name);
+    int32_t index = FindConst(name);
     if (index < 0) {
         CmdPrint("\"" + name + "\" not found");
         return;
     }
-    CiConstStep(index, steps);
+    ConstStep(index, steps);
 }
 
 } // namespace
