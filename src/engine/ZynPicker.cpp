@@ -2,7 +2,6 @@
 #include "engine/ZynPicker.h"
 
 #include "engine/ZynVis.h"
-#include "platform/ZynNumbers.h"
 #include "platform/ZynRandom.h"
 
 #include <algorithm>
@@ -56,7 +55,7 @@ int32_t ZynWeightedPick(int32_t first, int32_t last, const std::function<float(i
         w[static_cast<size_t>(n - first)] = Usable(weight(n));
         sum += w[static_cast<size_t>(n - first)];
     }
-    double span = static_cast<double>(ZynRoundEven64(sum));
+    double span = std::nearbyint(sum);   // ties to even; exact in double for any float sum
     double c = 0;
     if (span > 0) c = std::min(std::floor(ZynRandom() * span), span - 1);
     int32_t result = -1;
