@@ -25,21 +25,7 @@ struct TVisData {
 };
 #endif
 
-#if __has_include("config/ZynConstDef.h")
 #include "config/ZynConstDef.h"
-#define ZYN_ENGINE_HAS_CONSTDEF 1
-#else
-// The typed constant globals the engine reads directly.
-extern int32_t zcSCENE_StartScene;
-extern float zcSCENE_Random;
-extern float zcSCENE_CrossFadeSpeed;
-extern int32_t zcMAIN_MTexX;
-extern int32_t zcMAIN_MTexY;
-extern int32_t zcMAIN_CubeMap;
-extern float zcBASE_Time;
-extern float zcBASE_TimePassed;
-extern float zcBASE_Bass;
-#endif
 
 // Registry lookups by full name "SECTION.Name". Find writes the registry's
 // not-found error line and returns -1 for an unknown name.
