@@ -3,6 +3,7 @@
 
 #include "app/ZynLog.h"
 #include "console/ZynCmdInterp.h"
+#include "config/ZynConstSave.h"
 #include "platform/ZynIni.h"
 
 #include <algorithm>
@@ -68,31 +69,32 @@ void TBindList::LoadBindList()
 {
     ZynLogLine("Loading Key Bindings....");
     ZynLogLine("Get INI file");
-    TZynIni ini = OpenConfig();
+    std::unique_ptr<TZynIniFile> ini = OpenConfig();
     ZynLogLine("Read Count");
-    const int64_t count = std::clamp<int64_t>(ini.ReadInteger(BindSection, "COUNT", 0), 0, MaxBindings);
+    const int32_t count = std::clamp<int32_t>(ini->ReadInteger(BindSection, "COUNT", 0), 0, MaxBindings);
     Items.assign(static_cast<size_t>(count), TBindKey());
     ZynLogLine("Loop");
     for (int i = 0; i < count; i++) {
         const std::string n = std::to_string(i);
-        Items[i].KeyCode = ini.ReadInteger(BindSection, "KeyCode" + n, 255);
-        Items[i].Command = BindCleanCommand(ini.ReadString(BindSection, "Command" + n, ""));
-        Items[i].Allow = ini.ReadBool(BindSection, "Allow" + n, false);
+        Items[i].KeyCode = ini->ReadInteger(BindSection, "KeyCode" + n, 255);
+        Items[i].Command = BindCleanCommand(ini->ReadString(BindSection, "Command" + n, ""));
+        Items[i].Allow = ini->ReadBool(BindSection, "Allow" + n, false);
     }
     ZynLogLine("free");
+    ini.reset();
     ZynLogLine(std::to_string(Count()) + " Key Bindings Found");
 }
 
 void TBindList::SaveBindList() const
 {
     ZynLogLine("Saving Key Bindings....");
-    TZynIni ini = OpenConfig();
-    ini.WriteInteger(BindSection, "COUNT", Count());
+    std::unique_ptr<TZynIniFile> ini = OpenConfig();
+    ini->WriteInteger(BindSection, "COUNT", Count());
     for (int i = 0; i < Count(); i++) {
         const std::string n = std::to_string(i);
-        ini.WriteInteger(BindSection, "KeyCode" + n, Items[i].KeyCode);
-        ini.WriteString(BindSection, "Command" + n, BindCleanCommand(Items[i].Command));
-        ini.WriteBool(BindSection, "Allow" + n, Items[i].Allow);
+        ini->WriteInteger(BindSection, "KeyCode" + n, Items[i].KeyCode);
+        ini->WriteString(BindSection, "Command" + n, BindCleanCommand(Items[i].Command));
+        ini->WriteBool(BindSection, "Allow" + n, Items[i].Allow);
     }
-    ini.UpdateFile();
+    ini->UpdateFile();
 }

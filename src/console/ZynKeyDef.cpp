@@ -124,13 +124,13 @@ const TKeyRec KeyTable[KeyTableCount] = {
     {"VK_ZOOM", 251, "Zoom key"},
     {"VK_PA1", 253, "PA1 key"},
     {"VK_OEM_CLEAR", 254, "Clear key"},
-    {"Zy_START", Zy_START, "Zy Program Start"},
-    {"Zy_STOP", Zy_STOP, "Zy Program Stop"},
-    {"Zy_FRAME", Zy_FRAME, "Frame Rendered"},
-    {"Zy_TUP", Zy_TUP, "TelNet UP Key"},
-    {"Zy_TDOWN", Zy_TDOWN, "TelNet DOWN Key"},
-    {"Zy_TLEFT", Zy_TLEFT, "TelNet LEFT Key"},
-    {"Zy_TRIGHT", Zy_TRIGHT, "TelNet RIGHT Key"},
+    {"Zy_START", KeyEventStart, "Zy Program Start"},
+    {"Zy_STOP", KeyEventStop, "Zy Program Stop"},
+    {"Zy_FRAME", KeyEventFrame, "Frame Rendered"},
+    {"Zy_TUP", KeyEventTelnetUp, "TelNet UP Key"},
+    {"Zy_TDOWN", KeyEventTelnetDown, "TelNet DOWN Key"},
+    {"Zy_TLEFT", KeyEventTelnetLeft, "TelNet LEFT Key"},
+    {"Zy_TRIGHT", KeyEventTelnetRight, "TelNet RIGHT Key"},
 };
 
 static const TKeyRec* FindRowByCode(int64_t code)

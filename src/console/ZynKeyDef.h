@@ -18,14 +18,14 @@ struct TKeyRec {
 // Key-up codes are the key's code plus this offset.
 constexpr int32_t KeyUpOffset = 512;
 
-// Program event codes.
-constexpr int32_t Zy_START = 256;
-constexpr int32_t Zy_STOP = 257;
-constexpr int32_t Zy_FRAME = 258;
-constexpr int32_t Zy_TUP = 259;
-constexpr int32_t Zy_TDOWN = 260;
-constexpr int32_t Zy_TLEFT = 261;
-constexpr int32_t Zy_TRIGHT = 262;
+// Program event codes (the key table's rows Zy_START ... Zy_TRIGHT).
+constexpr int32_t KeyEventStart = 256;
+constexpr int32_t KeyEventStop = 257;
+constexpr int32_t KeyEventFrame = 258;
+constexpr int32_t KeyEventTelnetUp = 259;
+constexpr int32_t KeyEventTelnetDown = 260;
+constexpr int32_t KeyEventTelnetLeft = 261;
+constexpr int32_t KeyEventTelnetRight = 262;
 
 constexpr int KeyTableCount = 125;
 extern const TKeyRec KeyTable[KeyTableCount];

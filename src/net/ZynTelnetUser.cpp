@@ -236,10 +236,10 @@ size_t TZynTelnetUser::HandleEscape(std::string& chunk, size_t p)
     if (chunk[p + 1] == 'O') {
         const unsigned char letter = static_cast<unsigned char>(chunk[p + 2]);
         switch (letter) {
-        case 'A': if (Unlocked) ExecuteBinding(Zy_TUP); break;
-        case 'B': if (Unlocked) ExecuteBinding(Zy_TDOWN); break;
-        case 'C': if (Unlocked) ExecuteBinding(Zy_TRIGHT); break;
-        case 'D': if (Unlocked) ExecuteBinding(Zy_TLEFT); break;
+        case 'A': if (Unlocked) ExecuteBinding(KeyEventTelnetUp); break;
+        case 'B': if (Unlocked) ExecuteBinding(KeyEventTelnetDown); break;
+        case 'C': if (Unlocked) ExecuteBinding(KeyEventTelnetRight); break;
+        case 'D': if (Unlocked) ExecuteBinding(KeyEventTelnetLeft); break;
         case 'P':
             // F1: enter "HELP" as if typed, through the CR that replaces the sequence.
             Line = "HELP";
