@@ -1,14 +1,12 @@
 // ZynVisData: vis data blending and the synthetic beat generator.
 #include "audio/ZynVisData.h"
 
+#include "config/ZynConstDef.h"
 #include "platform/ZynNumbers.h"
 #include "platform/ZynRandom.h"
 
 #include <cmath>
 #include <cstring>
-
-// ---- adapter: MAIN.ScreenSaveBPM until the constant table is on main ----
-static int32_t ScreenSaveBPM() { return 80; }
 
 const char* const BeatPatterns[4] = {
     "-...-...-...-...",
@@ -79,5 +77,5 @@ TVisData TZynVisSynth::Next(float dt, int32_t bpm)
 TVisData SynthesizeVisData(float dt)
 {
     static TZynVisSynth generator;
-    return generator.Next(dt, ScreenSaveBPM());
+    return generator.Next(dt, zcMAIN_ScreenSaveBPM);
 }

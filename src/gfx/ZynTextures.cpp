@@ -2,18 +2,39 @@
 #include "gfx/ZynTextures.h"
 
 #include "app/ZynLog.h"
+#include "config/ZynConst.h"
 #include "gfx/kvTexBMP.h"
 #include "gfx/kvTexCube.h"
+#include "platform/ZynNumbers.h"
 #include "platform/ZynPath.h"
 
 #include <GL/gl.h>
 
 #include <cstring>
 
-// ---- adapters until the loading screen and the constant table are on main ----
+#if __has_include("app/ZynInit.h")
+#include "app/ZynInit.h"
+static void ShowLoadingAdapter(const std::string& text, float progress) { ShowLoading(text, progress); }
+#else
+// Until the start-up module (and its loading screen) is part of the build.
 static void ShowLoadingAdapter(const std::string&, float) {}
-static bool CubeMapEnabled() { return true; }
-static void LimitTextureConstants() {}
+#endif
+
+static bool CubeMapEnabled() { return zcMAIN_CubeMap == 1; }
+
+// Every texture-number constant (name beginning with TEX) gets the range of
+// valid texture numbers, so setting one through the registry is clamped.
+static void LimitTextureConstants()
+{
+    for (int32_t i = 0; i < ConstCount(); i++) {
+        TConstDef* row = ConstRow(i);
+        if (!row || ZynUpper(row->Name).rfind("TEX", 0) != 0) continue;
+        row->HasMin = true;
+        row->Min = static_cast<float>(kZynTexMin);
+        row->HasMax = true;
+        row->Max = static_cast<float>(kZynTexMax);
+    }
+}
 
 uint32_t FontTexture = 0;
 
