@@ -129,6 +129,9 @@ TEST_F(ConstFile, LoadAppliesLimitsStepsAndCaseInsensitiveNames)
     EXPECT_EQ(ConstDefault(zciMAIN_ScreenX), 640.0f);
     EXPECT_EQ(ConstDefault(zciMAIN_MTexX), 2048.0f);
     EXPECT_TRUE(lines.empty());
+    ConstLoad();   // a second load keeps the compiled-in defaults
+    EXPECT_EQ(ConstDefault(zciMAIN_ScreenX), 640.0f);
+    EXPECT_EQ(zcMAIN_ScreenX, 2048);
 
     ASSERT_TRUE(ConstSave());
     TZynIniFile ini(ConfigFileName());
@@ -287,4 +290,8 @@ TEST_F(ConstFile, KillDuringSaveNeverLeavesAPartialFile)
     for (const auto& e : fs::directory_iterator(dir))
         if (e.path().filename().string().rfind("Zyn.cfg.tmp", 0) == 0) temporaries++;
     EXPECT_GT(temporaries, 0);
+    // The next complete save clears them away.
+    ASSERT_TRUE(ConstSave());
+    for (const auto& e : fs::directory_iterator(dir))
+        EXPECT_NE(e.path().filename().string().rfind("Zyn.cfg.tmp", 0), 0u) << e.path();
 }
