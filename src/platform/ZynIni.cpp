@@ -6,8 +6,10 @@
 
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -296,6 +298,24 @@ static bool WriteAll(int fd, const std::string& data)
     return true;
 }
 
+// Removes temporary files of target left by saves that were killed midway
+// (their process no longer exists).
+static void RemoveStaleTemporaries(const std::string& dir, const std::string& base)
+{
+    DIR* d = opendir(dir.c_str());
+    if (!d) return;
+    std::string prefix = base + ".tmp";
+    while (dirent* e = readdir(d)) {
+        std::string name = e->d_name;
+        if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
+        std::string digits = name.substr(prefix.size());
+        if (digits.find_first_not_of("0123456789") != std::string::npos || digits.size() > 9) continue;
+        pid_t pid = static_cast<pid_t>(std::stol(digits));
+        if (pid != getpid() && kill(pid, 0) != 0 && errno == ESRCH) unlink((dir + "/" + name).c_str());
+    }
+    closedir(d);
+}
+
 bool ZynWriteFileAtomic(const std::string& path, const std::string& content, std::string& error)
 {
     // Write through a symbolic link to its target rather than replacing the link.
@@ -333,5 +353,6 @@ bool ZynWriteFileAtomic(const std::string& path, const std::string& content, std
         fsync(dfd);
         close(dfd);
     }
+    RemoveStaleTemporaries(dir, slash == std::string::npos ? target : target.substr(slash + 1));
     return true;
 }

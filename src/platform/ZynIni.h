@@ -89,5 +89,6 @@ private:
 
 // Replaces path with content atomically (temporary file in the same folder,
 // flushed to disk, renamed over path). On failure the old file is untouched,
-// the temporary file removed and error holds the reason.
+// the temporary file removed and error holds the reason. A successful write
+// also removes temporaries that killed writers left behind.
 bool ZynWriteFileAtomic(const std::string& path, const std::string& content, std::string& error);
