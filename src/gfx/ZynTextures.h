@@ -74,6 +74,12 @@ private:
 // screen prints its text only when this is set.
 extern uint32_t FontTexture;
 
+// The loading screen's text: with the font texture loaded, draws text in white,
+// 0.08 high and 0.04 wide per character, right-aligned to end at x = 1.02 on
+// y = -0.13 (current matrices), alpha-blended. False (nothing drawn) before
+// the font exists. The loading screen calls this after its progress bar.
+bool ZynDrawLoadingText(const std::string& text);
+
 // Tile texture coordinates of DrawTile (GL-free, for tests and other atlases).
 struct TZynTileUV {
     float u0, u1, vTop, vBottom;
