@@ -62,10 +62,8 @@ protected:
 // with ordered, each section's keys in table order (other keys may sit between).
 ::testing::AssertionResult CompleteConstantFile(const std::string& text, bool ordered = true)
 {
-    std::string path = ::testing::TempDir() + "/check_" + std::to_string(getpid()) + ".ini";
-    std::ofstream(path, std::ios::binary) << text;
-    TZynIniFile ini(path);
-    fs::remove(path);
+    std::unique_ptr<TZynIniFile> parsed = TZynIniFile::FromText(text);
+    const TZynIniFile& ini = *parsed;
     std::string current;
     std::vector<std::string> keys;
     size_t keyAt = 0;

@@ -125,7 +125,7 @@ TEST_F(VisTest, ScenePacketStartsAChangeWithItsFader)
     TVisObject vis;
     TVisData data = Silence();
     vis.Frame(data, 0.0f);
-    vis.HandlePacket(Packet(3).At(28, 5).At(32, 2).Bytes);
+    vis.HandlePacket(ZynMakeSceneChangePacket(5, 2));
     int change = log.IndexOf("SCENECHANGE 5");
     ASSERT_GE(change, 0);
     EXPECT_GT(log.IndexOf("RESETFADER \"Vertical Strip\"", change), change);
