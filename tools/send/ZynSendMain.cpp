@@ -39,6 +39,7 @@ struct Options {
     int count = 0;             // ping: stop after this many records (0: wait the timeout)
     bool ask = true;
     bool verbose = false;
+    bool hex = false;
     std::vector<std::string> args;
 };
 
@@ -56,7 +57,8 @@ const char* Usage =
     "  restart N                 restart scene N\n"
     "  announce INDEX MS TEXT    show TEXT on announcement INDEX (0 overlay, 1 scroller) for MS ms\n"
     "  ping                      ask for presence and print the presence records that arrive\n"
-    "  packet TYPE               send a bare packet of TYPE (see --size)\n"
+    "  record BASS [BEAT]        send one vis data record with these levels (flat waveform)\n"
+    "  packet TYPE               send a bare packet of TYPE\n"
     "Options:\n"
     "  --host ADDR         where Zyn runs (default 127.0.0.1)\n"
     "  --port N            Zyn's UDP port (default 556, zyn --udp-port)\n"
@@ -71,7 +73,8 @@ const char* Usage =
     "  --gain G            bass level factor (default 1)\n"
     "  --pcm-rate N        sample rate of PCM on stdin (default 44100)\n"
     "  --pcm-channels N    channels of PCM on stdin (default 2)\n"
-    "  --size BYTES        datagram size for packet (default 1212)\n"
+    "  --size BYTES        datagram size of get, set, scene, ... packets (default 1212)\n"
+    "  --hex               get: print the whole reply record in hex\n"
     "  --count N           ping: stop after N records\n"
     "  --no-ask            ping: only listen, do not ask for presence\n"
     "  --verbose           progress and summary lines\n"
@@ -116,6 +119,7 @@ int ParseArgs(int argc, char** argv, Options& o)
         if (a == "--loop") { o.loop = true; continue; }
         if (a == "--no-ask") { o.ask = false; continue; }
         if (a == "--verbose") { o.verbose = true; continue; }
+        if (a == "--hex") { o.hex = true; continue; }
         if (i + 1 >= argc) return Fail("option " + a + " needs a value", 2);
         const char* v = argv[++i];
         double d = 0;
@@ -208,7 +212,7 @@ int CmdGet(const Options& o)
         long now = ElapsedMs(start);
         if (now >= o.timeoutMs) break;
         if (now >= nextSend) {   // resend: the program may still be starting
-            if (!SendPacket(s, o, req)) return 1;
+            if (!SendPacket(s, o, req, (size_t)o.size)) return 1;
             nextSend = now + 500;
         }
         if (!s.WaitReadable((int)std::min(nextSend, (long)o.timeoutMs) - (int)now)) continue;
@@ -220,7 +224,10 @@ int CmdGet(const Options& o)
             TZynReply r;
             if (!ZynParseReply(buf, (size_t)n, r) || r.Type != zrtConstValue) continue;
             if (strcasecmp(r.Name.c_str(), name.c_str()) != 0) continue;
-            if (o.verbose)
+            if (o.hex) {
+                for (long i = 0; i < n; i++) std::printf("%02x", buf[i]);
+                std::printf("\n");
+            } else if (o.verbose)
                 std::printf("%s = %s (from %s)\n", r.Name.c_str(), r.Value.c_str(), ZynIPv4Text(from.sin_addr).c_str());
             else
                 std::printf("%s\n", r.Value.c_str());
@@ -379,11 +386,29 @@ int CmdVis(const Options& o)
     return 0;
 }
 
+struct VisRecord {
+    uint8_t data[ZynVisDataSize];
+};
+
+// A record with the given levels, a flat waveform and an empty spectrum.
+VisRecord FlatRecord(float bass, float beat)
+{
+    VisRecord r{};
+    auto put = [&](size_t ofs, float v) {
+        uint32_t u;
+        std::memcpy(&u, &v, 4);
+        for (int i = 0; i < 4; i++) r.data[ofs + i] = (uint8_t)(u >> (8 * i));
+    };
+    put(4, bass);
+    put(8, beat);
+    std::memset(r.data + 12, 128, 576);
+    return r;
+}
+
 int CmdSimple(const Options& o)
 {
     const std::string& cmd = o.args[0];
     TZynPacket p;
-    size_t size = ZynPacketSize;
     long a = 0, b = 0;
     if (cmd == "set") {
         if (o.args.size() != 3) return Fail("usage: zyn-send set NAME VALUE", 2);
@@ -408,13 +433,18 @@ int CmdSimple(const Options& o)
     } else if (cmd == "packet") {
         if (o.args.size() != 2 || !ParseIntArg(o.args[1], 0, 255, a)) return Fail("usage: zyn-send packet TYPE", 2);
         p = ZynMakePacket((uint8_t)a);
-        size = (size_t)o.size;
+    } else if (cmd == "record") {
+        double bass = 0, beat = 0;
+        if (o.args.size() < 2 || o.args.size() > 3 || !ParseNum(o.args[1].c_str(), -1e6, 1e6, bass) ||
+            (o.args.size() == 3 && !ParseNum(o.args[2].c_str(), -1e6, 1e6, beat)))
+            return Fail("usage: zyn-send record BASS [BEAT]", 2);
+        p = ZynMakeVisDataPacket(FlatRecord((float)bass, (float)beat).data);
     } else {
         return Fail("unknown command \"" + cmd + "\" (see --help)", 2);
     }
     TZynUdpSocket tx;
     if (!OpenSender(tx)) return 1;
-    return SendPacket(tx, o, p, size) ? 0 : 1;
+    return SendPacket(tx, o, p, (size_t)o.size) ? 0 : 1;
 }
 
 }  // namespace
