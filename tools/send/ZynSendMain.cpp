@@ -33,6 +33,8 @@ struct Options {
     double bpm = 120.0;
     double seconds = -1.0;     // synthetic beat length, < 0: until interrupted
     double gain = 1.0;
+    double tone = 0.0;
+    double quietAfter = -1.0;
     int pcmRate = 44100;
     int pcmChannels = 2;
     int size = (int)ZynPacketSize;
@@ -59,6 +61,7 @@ const char* Usage =
     "  ping                      ask for presence and print the presence records that arrive\n"
     "  record BASS [BEAT]        send one vis data record with these levels (flat waveform)\n"
     "  packet TYPE               send a bare packet of TYPE\n"
+    "  make-wav FILE             write the synthetic beat (or --tone) as a 16-bit 44.1 kHz WAV file\n"
     "Options:\n"
     "  --host ADDR         where Zyn runs (default 127.0.0.1)\n"
     "  --port N            Zyn's UDP port (default 556, zyn --udp-port)\n"
@@ -69,7 +72,9 @@ const char* Usage =
     "  --from S, --to S    play only this part of the WAV file (seconds)\n"
     "  --loop              repeat the WAV file (or part) until interrupted\n"
     "  --bpm N             tempo of the synthetic beat (default 120)\n"
-    "  --seconds S         length of the synthetic beat (default: until interrupted)\n"
+    "  --seconds S         length of the synthetic beat (default: until interrupted; make-wav 10)\n"
+    "  --tone HZ           make-wav: a steady sine tone instead of the beat\n"
+    "  --quiet-after S     make-wav: 40 dB quieter from S seconds on\n"
     "  --gain G            bass level factor (default 1)\n"
     "  --pcm-rate N        sample rate of PCM on stdin (default 44100)\n"
     "  --pcm-channels N    channels of PCM on stdin (default 2)\n"
@@ -142,6 +147,8 @@ int ParseArgs(int argc, char** argv, Options& o)
         else if (a == "--to") { if (!num(0, 1e7)) return 2; o.to = d; }
         else if (a == "--bpm") { if (!num(20, 400)) return 2; o.bpm = d; }
         else if (a == "--seconds") { if (!num(0, 1e7)) return 2; o.seconds = d; }
+        else if (a == "--tone") { if (!num(1, 20000)) return 2; o.tone = d; }
+        else if (a == "--quiet-after") { if (!num(0, 1e7)) return 2; o.quietAfter = d; }
         else if (a == "--gain") { if (!num(0, 100)) return 2; o.gain = d; }
         else if (a == "--pcm-rate") { if (!num(1000, 768000)) return 2; o.pcmRate = (int)d; }
         else if (a == "--pcm-channels") { if (!num(1, 32)) return 2; o.pcmChannels = (int)d; }
@@ -405,6 +412,27 @@ VisRecord FlatRecord(float bass, float beat)
     return r;
 }
 
+int CmdMakeWav(const Options& o)
+{
+    if (o.args.size() != 2) return Fail("usage: zyn-send make-wav FILE", 2);
+    const int rate = 44100;
+    double seconds = o.seconds >= 0 ? o.seconds : 10.0;
+    size_t n = (size_t)(seconds * rate);
+    std::vector<float> mono;
+    mono.reserve(n);
+    if (o.tone > 0) {
+        for (size_t i = 0; i < n; i++) mono.push_back((float)(0.8 * std::sin(2 * 3.14159265358979 * o.tone * (double)i / rate)));
+    } else {
+        TZynBeatSynth synth(rate, o.bpm);
+        synth.Render(n, mono);
+    }
+    if (o.quietAfter >= 0)
+        for (size_t i = (size_t)std::min(o.quietAfter * rate, (double)n); i < n; i++) mono[i] *= 0.01f;
+    std::string err;
+    if (!ZynWriteFile(o.args[1], ZynMakeWav16(rate, 1, mono), err)) return Fail(err);
+    return 0;
+}
+
 int CmdSimple(const Options& o)
 {
     const std::string& cmd = o.args[0];
@@ -459,6 +487,7 @@ int main(int argc, char** argv)
     const std::string& cmd = o.args[0];
     if (cmd == "vis") return CmdVis(o);
     if (cmd == "get") return CmdGet(o);
+    if (cmd == "make-wav") return CmdMakeWav(o);
     if (cmd == "ping") return o.args.size() == 1 ? CmdPing(o) : Fail("usage: zyn-send ping", 2);
     return CmdSimple(o);
 }
