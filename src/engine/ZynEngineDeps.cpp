@@ -57,8 +57,9 @@ void ZynEngTemporaryResize(tZynTextures* textures, int32_t width, int32_t height
 }
 #endif
 
-#if __has_include("gfx/kvTex.h")
+#if __has_include("gfx/kvTex.h") && __has_include("gfx/kvTexCube.h")
 #include "gfx/kvTex.h"
+#include "gfx/kvTexCube.h"
 #else
 // Reflection switches of the graphics library, until it is part of the build.
 static void EnableCubeMap()
