@@ -7,7 +7,7 @@
 // de-initialisation frees it, so a window rebuild rebuilds the client too.
 // Ports and the demo input come from the command line (ZynOpt).
 // Depends on: app/ZynClientObjectNet (UDP), app/ZynOptions, app/ZynLog,
-// audio/ZynVisData, engine/ZynVis (TVisObject), OpenGL.
+// audio/ZynVisData, engine/ZynVis (TVisObject), net/ZynTelnet, OpenGL.
 #pragma once
 
 #include "app/ZynClientObjectNet.h"
@@ -17,6 +17,7 @@
 #include <memory>
 
 class TVisObject;
+class TZynTelnet;
 
 class TZynClient {
 public:
@@ -38,6 +39,7 @@ public:
     TVisData VisData{};                 // the live music record, zero at creation
     std::unique_ptr<TVisObject> Vis;    // the sequencer (null if it could not be built)
     TZynClientNet Net;                  // receiving socket, packet handler, replies
+    std::unique_ptr<TZynTelnet> Telnet; // the telnet remote console (null without it)
 };
 
 // The UDP ports and announce target of this run, from the command line.

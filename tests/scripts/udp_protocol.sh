@@ -32,12 +32,19 @@ pick_port() {
   return 1
 }
 P=$(pick_port) && R=$(pick_port "$P") && Q=$(pick_port "$P" "$R") || { echo "no free ports"; exit 1; }
+# The telnet server listens too: a TCP port in NET.TelnetPort's range 1024..2000.
+T=
+for _ in $(seq 200); do
+  t=$(( (RANDOM % 977) + 1024 ))
+  if ! grep -qi ":$(printf '%04X' "$t") " /proc/net/tcp /proc/net/tcp6 2>/dev/null; then T=$t; break; fi
+done
+[ -n "$T" ] || { echo "no free telnet port"; exit 1; }
 
 # Base dir: the runtime data without any earlier settings or log.
 cp -r "$RT"/. "$TMP"/
 rm -f "$TMP"/Zyn.cfg "$TMP"/ZynLog.txt "$TMP"/Screenshot*.bmp
 # A start scene whose rendering leaves BASE.Bass as the sequencer publishes it.
-printf '[SCENE]\r\nStartScene=14\r\n' > "$TMP/Zyn.cfg"
+printf '[SCENE]\r\nStartScene=14\r\n[NET]\r\nTelnetPort=%s\r\n' "$T" > "$TMP/Zyn.cfg"
 
 SDL_VIDEODRIVER=offscreen "$RT/zyn" --headless --base-dir "$TMP" --udp-port "$P" \
   --reply-port "$R" --presence-port "$Q" --announce-to 127.0.0.1 >"$TMP/stdout.txt" 2>&1 &
@@ -58,11 +65,11 @@ logged "registry not-found line" '#ERROR : (FindConst) Constant "MAIN.Nope" Not 
 logged "client not-found line" '#ERROR : scGetConst - Constant "MAIN.Nope" Not found'
 
 "${SEND[@]}" set NET.TelnetPort abc
-check "bad set leaves the value" "23" "$("${SEND[@]}" get NET.TelnetPort)"
+check "bad set leaves the value" "$T" "$("${SEND[@]}" get NET.TelnetPort)"
 logged "conversion error" '#ERROR : Error Converting String value "abc" for NET/TelnetPort'
 
 "${SEND[@]}" set NET.TelnetPort 1500 --size 1211
-check "1211-byte packet ignored" "23" "$("${SEND[@]}" get NET.TelnetPort)"
+check "1211-byte packet ignored" "$T" "$("${SEND[@]}" get NET.TelnetPort)"
 "${SEND[@]}" set NET.TelnetPort 1500 --size 1500
 check "1500-byte packet handled" "1500" "$("${SEND[@]}" get NET.TelnetPort)"
 
