@@ -18,7 +18,8 @@ bool TZynClientNet::Start(const TZynClientPorts& ports)
 {
     Ports = ports;
     std::string error;
-    if (!ReceiveSocket.Open(Ports.BindAddress, Ports.Receive, true, false, error)) {
+    // No SO_REUSEADDR: a second program on the same port must fail, not share it.
+    if (!ReceiveSocket.Open(Ports.BindAddress, Ports.Receive, false, false, error)) {
         int err = errno;
         ZynLogWarning("Cant Initialise UDP Server - " + error + "; " + ZynBindAdvice(Ports.Receive, err));
         return false;
