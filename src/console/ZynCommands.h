@@ -11,6 +11,26 @@
 
 #include "console/ZynCmdInterp.h"
 
+#include <functional>
+
+class TVisObject;
+
+// How the window commands reach the in-picture user interface. Empty slots
+// behave as an interface with no window open: nothing opens or closes and
+// isWindowOpen yields "0".
+struct TCmdWindowHooks {
+    std::function<void()> OpenMain;
+    std::function<void()> OpenConsole;
+    std::function<void()> Close;
+    std::function<bool()> IsOpen;
+};
+extern TCmdWindowHooks CmdWindowHooks;
+
+// The sequencer the scene commands drive: the one set here, else the
+// client's. nullptr when none runs (the commands then fail with an error line).
+TVisObject* CmdSequencer();
+void CmdUseSequencer(TVisObject* vis);
+
 void ProcScreenshot(const TParams& params, std::string& result);
 void ProcWindowClose(const TParams& params, std::string& result);
 void ProcIsWindowOpen(const TParams& params, std::string& result);
