@@ -4,6 +4,10 @@
 #include "app/ZynOptions.h"
 #include "config/ZynConstDef.h"
 #include "engine/ZynVis.h"
+#include "net/ZynTelnet.h"
+
+#include <arpa/inet.h>
+#include <sys/socket.h>
 
 #include <gtest/gtest.h>
 
@@ -27,6 +31,7 @@ protected:
         ZynOpt.presencePort = ReplyRx.LocalPort();
         ZynOpt.demo = false;
         zcSCENE_StartScene = 3;
+        zcNET_TelnetPort = 0;   // the telnet server on any free port
         C = std::make_unique<TZynClient>();
         ASSERT_TRUE(C->Vis);
         ASSERT_TRUE(C->Net.Listening());
@@ -36,6 +41,7 @@ protected:
         C.reset();
         ZynOpt = Saved;
         zcSCENE_StartScene = -1;
+        zcNET_TelnetPort = 23;
         ZynOffscreenGL::Destroy();
     }
     void Send(const TZynPacket& p)
@@ -97,4 +103,24 @@ TEST_F(ClientObject, DemoInputReplacesReceivedData)
     }
     EXPECT_LT(maxBass, 2.0f) << "the synthetic record overwrites packets";
     EXPECT_GT(maxBass - minBass, 0.1f) << "the synthetic bass moves";
+}
+
+TEST_F(ClientObject, FramePollsTheTelnetServer)
+{
+    ASSERT_TRUE(C->Telnet);
+    ASSERT_TRUE(C->Telnet->Listening());
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    sa.sin_port = htons(static_cast<uint16_t>(C->Telnet->Port()));
+    inet_pton(AF_INET, "127.0.0.1", &sa.sin_addr);
+    ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa), 0);
+    EXPECT_EQ(C->Telnet->UserCount(), 0);
+    for (int i = 0; i < 50 && C->Telnet->UserCount() == 0; i++) {
+        usleep(2000);
+        C->Frame(0.02f);
+    }
+    EXPECT_EQ(C->Telnet->UserCount(), 1) << "the client's frame accepts telnet connections";
+    close(fd);
 }
