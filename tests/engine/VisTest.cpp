@@ -125,7 +125,7 @@ TEST_F(VisTest, ScenePacketStartsAChangeWithItsFader)
     TVisObject vis;
     TVisData data = Silence();
     vis.Frame(data, 0.0f);
-    vis.HandlePacket(Packet(3).At(28, 5).At(32, 2).Bytes);
+    vis.HandlePacket(ZynMakeSceneChangePacket(5, 2));
     int change = log.IndexOf("SCENECHANGE 5");
     ASSERT_GE(change, 0);
     EXPECT_GT(log.IndexOf("RESETFADER \"Vertical Strip\"", change), change);
@@ -338,4 +338,37 @@ TEST_F(VisTest, EveryCatalogueSceneRendersHeadlessInItsOwnColour)
     }
     EXPECT_EQ(colours.size(), 24u);
     EXPECT_FALSE(log.AnyContains("#ERROR"));
+}
+
+TEST_F(VisTest, DuringAChangeEachSceneAdvancesOncePerFrame)
+{
+    LogCapture log;
+    zcSCENE_StartScene = 0;
+    TVisObject vis;
+    TVisData data = Silence();
+    vis.Frame(data, 0.0f);
+    // Spinning Cube asks for both pictures as textures.
+    vis.SceneChange(5, 5);
+    ASSERT_TRUE(vis.Faders->Items(5)->NeedsNewTexture);
+    float oldBefore = vis.Scenes->Items(0)->Time;
+    vis.Frame(data, 0.25f);
+    EXPECT_FLOAT_EQ(vis.Scenes->Items(5)->Time, 0.25f);
+    EXPECT_FLOAT_EQ(vis.Scenes->Items(0)->Time, oldBefore + 0.25f);
+    EXPECT_NE(vis.NewSceneTex, 0u);
+    EXPECT_NE(vis.OldSceneTex, 0u);
+    EXPECT_NE(vis.NewSceneTex, vis.OldSceneTex);
+    EXPECT_FLOAT_EQ(vis.FadeProgress, 0.25f / zcFCUBE_Time);
+
+    // A second change while one runs fades on from the scene that was incoming.
+    vis.SceneChange(7, 0);
+    EXPECT_EQ(vis.PreviousScene, 5);
+    EXPECT_EQ(vis.FadeProgress, 0.0f);
+    vis.Frame(data, 0.25f);
+    EXPECT_FLOAT_EQ(vis.Scenes->Items(7)->Time, 0.25f);
+    EXPECT_FLOAT_EQ(vis.Scenes->Items(5)->Time, 0.5f);   // not reset, kept running
+    // The render-to-texture stores are dropped on a resize.
+    glViewport(0, 0, 320, 240);
+    vis.Frame(data, 0.1f);
+    EXPECT_TRUE(log.Has("TZynTextures:TEMPORARY TEXTURE RESIZE (256x128)"));
+    glViewport(0, 0, 640, 480);
 }
