@@ -61,7 +61,7 @@ TZynClientPorts ZynClientPortsFromOptions()
 
 TZynClient::TZynClient()
     : Net(VisData, [this](const TZynPacket& packet) {
-          if (Vis) Vis->HandlePacket(packet.Bytes.data());
+          if (Vis) Vis->HandlePacket(packet);
       })
 {
     // 1. Loading screen at 0 (the sequencer advances it while it builds scenes).
