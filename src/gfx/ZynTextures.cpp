@@ -294,3 +294,12 @@ bool ZynDrawLoadingText(const std::string& text)
     glDisable(GL_TEXTURE_2D);
     return true;
 }
+
+std::string ZynScreenshotFileName() { return kvUniqueFileName(ZynPath("\\Screenshot"), ".bmp"); }
+
+bool ZynSaveViewportBMP(const std::string& fileName)
+{
+    GLint vp[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, vp);
+    return kvSaveScreenBMP(vp[0], vp[1], vp[2], vp[3], fileName);
+}

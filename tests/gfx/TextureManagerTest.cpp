@@ -565,3 +565,20 @@ TEST_F(GLContext, LoadingTextAppearsOnceTheFontIsLoaded)
     }
     EXPECT_FALSE(ZynDrawLoadingText("after"));
 }
+
+TEST_F(GLContext, ScreenshotsOfTheViewportAreNumberedBelowBaseDir)
+{
+    BaseFolder base(false);
+    AllLines log;
+    glViewport(0, 0, 320, 240);
+    glClearColor(0, 0, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    std::string a = ZynScreenshotFileName();
+    EXPECT_EQ(a, base.dir.File("Screenshot0000.bmp"));
+    ASSERT_TRUE(ZynSaveViewportBMP(a));
+    EXPECT_EQ(ReadBytes(a).size(), 320u * 240 * 3 + 54);
+    std::string b = ZynScreenshotFileName();
+    EXPECT_EQ(b, base.dir.File("Screenshot0001.bmp"));
+    EXPECT_FALSE(ZynSaveViewportBMP(base.dir.File("no/such/dir/x.bmp")));
+    glViewport(0, 0, 640, 480);
+}
