@@ -23,6 +23,7 @@ static std::string OneLine(const std::string& s)
 
 TZynIniFile::TZynIniFile(std::string path) : m_path(std::move(path))
 {
+    if (m_path.empty()) return;
     int fd = open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         if (errno != ENOENT) {
@@ -47,6 +48,13 @@ TZynIniFile::TZynIniFile(std::string path) : m_path(std::move(path))
     }
     close(fd);
     Parse(text);
+}
+
+std::unique_ptr<TZynIniFile> TZynIniFile::FromText(const std::string& text)
+{
+    auto ini = std::make_unique<TZynIniFile>(std::string());
+    ini->Parse(text);
+    return ini;
 }
 
 TZynIniFile::~TZynIniFile()
@@ -267,6 +275,7 @@ void TZynIniFile::DeleteKey(const std::string& section, const std::string& key)
 bool TZynIniFile::UpdateFile()
 {
     if (!m_modified) return true;
+    if (m_path.empty()) return false;   // in-memory profile
     if (m_unreadable) {
         // Replacing a file we could not read would throw its contents away.
         ZynLogError("TZynIniFile.UpdateFile - \"" + m_path + "\" was unreadable and is left as it is");
