@@ -287,7 +287,7 @@ Canvas MakeOutdoor()
         float sd = len(V2{x, y} - sun);
         c = addc(c, scale(rgb(1, 0.8f, 0.5f), std::exp(-sd * sd / 900) * 0.7f));
         if (sd < 13) c = mix(c, rgb(1, 0.97f, 0.85f), smooth(13, 11, sd));
-        float cl = Fbm(x / 40, y / 14, static_cast<int>(n / 40.0f * 4), 4, 5);
+        float cl = Fbm(x / 32, y / 14, n / 32, 4, 5);
         c = mix(c, rgb(1, 0.95f, 0.92f), smooth(0.55f, 0.8f, cl) * (1 - t) * 0.8f);
         const Col hills[3] = {rgb(0.42f, 0.45f, 0.62f), rgb(0.25f, 0.35f, 0.42f), rgb(0.1f, 0.22f, 0.15f)};
         for (int l = 0; l < 3; l++) {
@@ -295,7 +295,7 @@ Canvas MakeOutdoor()
             if (y < top) continue;
             float slope = ridge(x + 1.5f, l) - ridge(x - 1.5f, l);   // rising to the right: lit from the right
             float below = y - top;
-            float rock = Fbm(x / 9 + l * 5, y / 6, static_cast<int>(n / 9.0f), 4, 41 + l);
+            float rock = Fbm(x / 8 + l * 5, y / 6, n / 8, 4, 41 + l);
             float light = clamp01(0.5f + slope * 0.1f * std::exp(-below / 18) + (rock - 0.5f) * 0.9f);
             Col h = scale(hills[l], 0.7f + 0.6f * light);
             float alt = horizon - y;
@@ -312,7 +312,7 @@ Canvas MakeOutdoor()
             return col;
         }
         float depth = p.y - horizon;   // mirror image with ripples
-        float wob = 2.5f * std::sin(p.y * 0.9f + 3 * ValueNoise(p.x / 12, p.y / 3, 1 << 16, 9)) * depth / n;
+        float wob = 2.5f * std::sin(p.y * 0.9f + 3 * ValueNoise(p.x / 16, p.y / 3, n / 16, 9)) * depth / n;
         Col col = scene(p.x + wob, horizon - depth - 1);
         col = mix(col, rgb(0.05f, 0.15f, 0.25f), 0.35f + 0.3f * depth / (n - horizon));
         col.a = 1;
@@ -334,7 +334,7 @@ Canvas MakeTunnel()
         float ex = std::min(lx, pw - lx), ey = std::min(ly, ph - ly);
         float seam = std::min(ex, ey);
         float metal = Fbm(p.x / 16, p.y / 16, 16, 5, 77);
-        float streak = ValueNoise(p.x / 2, p.y / 32, 128, 3);
+        float streak = ValueNoise2(p.x / 2, p.y / 32, 128, 8, 3);
         Col base = mix(rgb(0.18f, 0.2f, 0.28f), rgb(0.42f, 0.45f, 0.55f), metal * 0.8f + streak * 0.2f);
         // bevel: lit from the top left
         float bevel = 0;
