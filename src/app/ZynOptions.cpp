@@ -19,6 +19,8 @@ std::string ZynUsageText()
         "  --demo               synthesised music input (no sender needed)\n"
         "  --udp-port N         UDP port for vis data and control packets (default 556)\n"
         "  --announce-to ADDR   where presence announcements go (default 255.255.255.255)\n"
+        "  --reply-port N       peers' port for constant replies and presence (default 557)\n"
+        "  --presence-port N    second port for presence announcements (default 555)\n"
         "  --exec \"LINE\"        console command line run after the first frame\n"
         "  --version            print the version and exit\n"
         "  --help               print this text and exit\n";
@@ -89,6 +91,10 @@ ZynOptionsResult ZynParseOptions(int argc, const char* const* argv, ZynOptions& 
             if (!need(v)) return ZynOptionsResult::ExitUsage;
             if (!ParseInt(v, 1, 65535, n)) { error = "--udp-port needs a port 1..65535, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
             opts.udpPort = static_cast<int>(n);
+        } else if (a == "--reply-port" || a == "--presence-port") {
+            if (!need(v)) return ZynOptionsResult::ExitUsage;
+            if (!ParseInt(v, 1, 65535, n)) { error = a + " needs a port 1..65535, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
+            (a == "--reply-port" ? opts.replyPort : opts.presencePort) = static_cast<int>(n);
         } else if (a == "--announce-to") {
             if (!need(v)) return ZynOptionsResult::ExitUsage;
             in_addr addr;

@@ -19,6 +19,8 @@ struct ZynOptions {
     bool demo = false;                          // synthesised music input every frame
     int udpPort = 556;                          // vis data / control port
     std::string announceTo = "255.255.255.255"; // presence announcements' target address
+    int replyPort = 557;                        // peers' port for constant replies and presence
+    int presencePort = 555;                     // peers' second presence announcement port
     std::string execLine;                       // console line run after the first frame
 };
 
