@@ -24,6 +24,11 @@ static void HookSet(int32_t i, float value)
     ConstFormulaSet(i, value);
 }
 
+static float* HookAddress(int32_t i)
+{
+    return static_cast<uint32_t>(i) < static_cast<uint32_t>(ZynConstCount) ? g_FloatVar[i] : nullptr;
+}
+
 static int32_t HookFind(const std::string& identifier) { return ConstFormulaFind(identifier); }
 
 void ConstFormulaInstallHooks()
@@ -33,5 +38,5 @@ void ConstFormulaInstallHooks()
         g_FloatVar[i] = row && row->Value && row->ValueType == ZC_TYPE_FLOAT
                             ? static_cast<float*>(row->Value) : nullptr;
     }
-    FormulaSetHooks(HookFind, HookGet, HookSet);
+    FormulaSetHooks(HookFind, HookGet, HookSet, HookAddress);
 }

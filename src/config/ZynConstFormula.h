@@ -4,8 +4,9 @@
 // ("R" is BASE.R, "TUNNEL.Speed" any other row) and read and store their
 // variables directly: floats as they are, integers rounded to the nearest
 // (ties to even, saturating), string rows untouched, no limits or snapping.
-// Float rows, the ones formulas use per mesh point, are served from a table
-// of variable addresses taken at install time.
+// Float rows, the ones formulas use per mesh point, are handed to the engine
+// by address (taken at install time), so compiled formulas read and write
+// them directly.
 // Depends on: config/kvFormula, config/ZynConst.
 #pragma once
 

@@ -1,39 +1,20 @@
-// kvFormula: scanner, recursive-descent compiler, stack check, machine and listing.
+// kvFormula: token table, scanner, recursive-descent compiler, stack check and listing.
 #include "config/kvFormula.h"
 
+#include "config/kvFormulaMachine.h"
+
 #include "platform/ZynNumbers.h"
-#include "platform/ZynRandom.h"
 #include "platform/kvLog.h"
 
 #include <cfloat>
 #include <charconv>
 #include <cmath>
-#include <math.h>
 
 const char* const kvFormulaTokenText[kvFormulaTokenCount] = {
     "#EOF", "=", "(", ",", ")", ";", "+", "-", "*", "/", "DIV", "MOD", "^",
     "SIN", "COS", "TAN", "ASIN", "ACOS", "ATAN", "ATAN2", "EXP", "LOG", "LOG10",
     "SIGN", "INT", "ABS", "RAND", "MIN", "MAX", "IF", "#NUM", "#ID",
 };
-
-// ---------------------------------------------------------------------------
-// Hooks
-
-static float NoGet(int32_t) { return 0.0f; }
-static void NoSet(int32_t, float) {}
-
-static TkvFormulaFind g_Find = nullptr;
-static TkvFormulaGet g_Get = NoGet;
-static TkvFormulaSet g_Set = NoSet;
-
-void FormulaSetHooks(TkvFormulaFind find, TkvFormulaGet get, TkvFormulaSet set)
-{
-    g_Find = find;
-    g_Get = get ? get : NoGet;
-    g_Set = set ? set : NoSet;
-}
-
-void FormulaClearHooks() { FormulaSetHooks(nullptr, nullptr, nullptr); }
 
 // ---------------------------------------------------------------------------
 // Stack effect of each instruction: entries it needs on the stack, net change.
@@ -189,8 +170,8 @@ void TFormulaCompiler::ScanWord()
             return;
         }
     }
-    if (g_Find) {
-        int32_t row = g_Find(word);
+    if (TkvFormulaFind find = FormulaFindHook()) {
+        int32_t row = find(word);
         if (row >= 0) {
             FToken = fcID;
             FTokenRow = row;
@@ -354,6 +335,7 @@ static int32_t StackNeedOf(const std::vector<TkvFormulaInstr>& code)
 void FormulaCompile(std::string_view text, TkvFormula& program)
 {
     program.FInstr.clear();
+    program.FSteps.clear();
     program.FRunnable = false;
     program.FStackNeed = 0;
     TFormulaCompiler compiler(text, program.FInstr);
@@ -371,75 +353,7 @@ void FormulaCompile(std::string_view text, TkvFormula& program)
         return;
     }
     program.FRunnable = true;
-}
-
-// ---------------------------------------------------------------------------
-// Machine
-
-// The process-wide evaluation stack; entry 0 is the empty-stack sentinel.
-alignas(64) static float g_Stack[kvFormulaStackEntries];
-
-static float IntDivide(float a, float b)
-{
-    int64_t x = ZynRoundEven64(a), y = ZynRoundEven64(b);
-    if (y == 0) return 0.0f;
-    if (y == -1) return -static_cast<float>(x);   // INT64_MIN / -1 would trap
-    return static_cast<float>(x / y);
-}
-
-static float IntModulo(float a, float b)
-{
-    int64_t x = ZynRoundEven64(a), y = ZynRoundEven64(b);
-    if (y == 0 || y == -1) return 0.0f;
-    return static_cast<float>(x % y);
-}
-
-static float RandomBelow(float x)
-{
-    return static_cast<float>(ZynRandomInt(ZynRoundToInt32(x)));
-}
-
-void FormulaRun(const TkvFormula& program)
-{
-    if (!program.FRunnable) return;
-    const TkvFormulaGet get = g_Get;
-    const TkvFormulaSet set = g_Set;
-    const TkvFormulaInstr* ip = program.FInstr.data();
-    float* sp = g_Stack;   // top; pushes go to entries 1, 2, ...
-
-    for (;; ++ip) {
-        switch (ip->Code) {
-        case fcEOF: return;
-        case fcAssign: set(ip->Row, *sp); --sp; break;
-        case fcAdd: sp[-1] = sp[-1] + sp[0]; --sp; break;
-        case fcSub: sp[-1] = sp[-1] - sp[0]; --sp; break;
-        case fcMul: sp[-1] = sp[-1] * sp[0]; --sp; break;
-        case fcDivide: sp[-1] = sp[-1] / sp[0]; --sp; break;
-        case fcDiv: sp[-1] = IntDivide(sp[-1], sp[0]); --sp; break;
-        case fcMod: sp[-1] = IntModulo(sp[-1], sp[0]); --sp; break;
-        case fcPower: sp[-1] = powf(sp[-1], sp[0]); --sp; break;
-        case fcSin: *sp = sinf(*sp); break;
-        case fcCos: *sp = cosf(*sp); break;
-        case fcTan: *sp = tanf(*sp); break;
-        case fcAsin: *sp = asinf(*sp); break;
-        case fcAcos: *sp = acosf(*sp); break;
-        case fcAtan: *sp = atanf(*sp); break;
-        case fcAtan2: sp[-1] = atan2f(sp[-1], sp[0]); --sp; break;
-        case fcExp: *sp = expf(*sp); break;
-        case fcLog: *sp = logf(*sp); break;
-        case fcLog10: *sp = log10f(*sp); break;
-        case fcSign: *sp = *sp > 0.0f ? 1.0f : (*sp == 0.0f ? 0.0f : -1.0f); break;
-        case fcInt: *sp = std::isnan(*sp) ? 0.0f : truncf(*sp); break;
-        case fcAbs: *sp = fabsf(*sp); break;
-        case fcRand: *sp = RandomBelow(*sp); break;
-        case fcMin: sp[-1] = sp[-1] < sp[0] ? sp[-1] : sp[0]; --sp; break;
-        case fcMax: sp[-1] = sp[-1] > sp[0] ? sp[-1] : sp[0]; --sp; break;
-        case fcIf: sp[-2] = sp[-2] > 0.0f ? sp[-1] : sp[0]; sp -= 2; break;
-        case fcNum: *++sp = ip->Value; break;
-        case fcID: *++sp = get(ip->Row); break;
-        default: break;
-        }
-    }
+    FormulaPlan(program.FInstr, program.FSteps);
 }
 
 // ---------------------------------------------------------------------------

@@ -89,6 +89,18 @@ struct TkvFormulaInstr {
     TkvFormulaInstr() : Row(0) {}
 };
 
+// One step of the execution plan FormulaRun follows: the instructions with
+// operands fused into the operations that use them (internal).
+struct TkvFormulaStep {
+    uint8_t Op = 0;
+    union {
+        float Value;
+        float* Var;
+        int32_t Row;
+    };
+    TkvFormulaStep() : Var(nullptr) {}
+};
+
 // A compiled formula, owned by whoever compiled it. Only FormulaCompile fills
 // it, so its stack check always describes its instructions.
 class TkvFormula {
@@ -104,6 +116,7 @@ private:
     friend void FormulaCompile(std::string_view text, TkvFormula& program);
     friend void FormulaRun(const TkvFormula& program);
     std::vector<TkvFormulaInstr> FInstr;
+    std::vector<TkvFormulaStep> FSteps;   // empty unless runnable
     bool FRunnable = false;
     int32_t FStackNeed = 0;
 };
@@ -113,8 +126,14 @@ private:
 using TkvFormulaFind = int32_t (*)(const std::string& name);
 using TkvFormulaGet = float (*)(int32_t row);
 using TkvFormulaSet = void (*)(int32_t row, float value);
+// Optional fourth hook: the address of a row's float variable when get and set
+// of that row are plain loads and stores of it, else nullptr. Compiled
+// programs then read and write such rows directly (same results, no calls);
+// the variables must outlive the programs compiled against them.
+using TkvFormulaAddress = float* (*)(int32_t row);
 
-void FormulaSetHooks(TkvFormulaFind find, TkvFormulaGet get, TkvFormulaSet set);
+void FormulaSetHooks(TkvFormulaFind find, TkvFormulaGet get, TkvFormulaSet set,
+                     TkvFormulaAddress address = nullptr);
 void FormulaClearHooks();   // back to no hooks: every identifier fails to resolve
 
 // Empty the program, compile the whole text into it. Always leaves a program

@@ -39,6 +39,9 @@ void FuzzSet(int32_t row, float value)
     g_Vars[row] = value;
 }
 
+// Direct addresses for every row but TIME, which stays behind the get/set hooks.
+float* FuzzAddress(int32_t row) { return row >= 0 && row < kRows && row != 3 ? &g_Vars[row] : nullptr; }
+
 const std::vector<std::string> kFragments = {
     "R", "G", "B", "TIME", "radius", "Theta", "BASE.X", "tunnel.speed", "FOO", "BASE.", "_", "=",
     ";", "(", ")", ",", "+", "-", "*", "/", "^", " DIV ", " MOD ", "SIN", "cos", "TAN", "ASIN",
@@ -79,6 +82,7 @@ protected:
     // Compiles, checks the program's shape, runs it twice.
     void Check(const std::string& text)
     {
+        FormulaSetHooks(FuzzFind, FuzzGet, FuzzSet, Rng() % 2 ? FuzzAddress : nullptr);
         FormulaErrors = 0;
         for (float& v : g_Vars) v = 0.25f;
         TkvFormula p;
@@ -247,7 +251,9 @@ TExpr RandomExpr(std::mt19937& rng, int depth)
 
 TEST_F(FormulaFuzz, MatchesReferenceEvaluation)
 {
-    for (int n = 0; n < 3000; n++) {
+    for (int n = 0; n < 4000; n++) {
+        // Half the programs read and store through the hooks, half directly.
+        FormulaSetHooks(FuzzFind, FuzzGet, FuzzSet, n % 2 ? FuzzAddress : nullptr);
         for (int32_t i = 0; i < kRows; i++) g_Vars[i] = static_cast<float>(Rng() % 400) / 100.0f - 2.0f;
         TExpr e = RandomExpr(Rng, 1 + n % 6);
         TkvFormula p;

@@ -396,6 +396,54 @@ TEST_F(Formula, ProgramsDeeperThanTheStackAreRefused)
     EXPECT_EQ(g_Vars[R], 42.0f);
 }
 
+float* FakeAddress(int32_t row) { return row == TIME ? nullptr : &g_Vars[row]; }
+
+TEST_F(Formula, DirectVariablesGiveTheSameResults)
+{
+    const char* texts[] = {
+        "R = 0.5 + (0.5*SIN((THETA*3) + TIME)); G = 1 - RADIUS; B = 2 / (RADIUS + 1);",
+        "R = THETA - (RADIUS * 2); G = (0 - RADIUS) / THETA; B = TIME - THETA - RADIUS;",
+        "R = IF(THETA - 1, MIN(RADIUS, 2) * TIME, MAX(1, THETA) / 3); G = R * R; B = G + R;",
+        "R = (1 + 2) * (RADIUS - (3 / THETA)); G = TIME * (TIME - 1); B = ATAN2(THETA, 0 - RADIUS);",
+    };
+    for (const char* text : texts) {
+        float results[2][3];
+        for (int mode = 0; mode < 2; mode++) {
+            FormulaSetHooks(FakeFind, FakeGet, FakeSet, mode ? FakeAddress : nullptr);
+            for (float& v : g_Vars) v = 0.0f;
+            g_Vars[TIME] = 1.25f;
+            g_Vars[45] = 0.7f;    // RADIUS
+            g_Vars[46] = -2.2f;   // THETA
+            TkvFormula p;
+            FormulaCompile(text, p);
+            FormulaRun(p);
+            results[mode][0] = g_Vars[R];
+            results[mode][1] = g_Vars[G];
+            results[mode][2] = g_Vars[B];
+        }
+        for (int i = 0; i < 3; i++) EXPECT_EQ(results[0][i], results[1][i]) << text << " output " << i;
+    }
+    EXPECT_TRUE(Lines.empty());
+}
+
+TEST_F(Formula, LongOperatorChains)
+{
+    FormulaSetHooks(FakeFind, FakeGet, FakeSet, FakeAddress);
+    std::string sum = "R = 1", diff = "G = 0";
+    for (int i = 0; i < 5000; i++) {
+        sum += "+1";
+        diff += "-B";
+    }
+    g_Vars[B] = 0.5f;
+    TkvFormula p;
+    FormulaCompile(sum + "; " + diff + ";", p);
+    EXPECT_EQ(p.StackNeed(), 2);
+    FormulaRun(p);
+    EXPECT_EQ(g_Vars[R], 5001.0f);
+    EXPECT_EQ(g_Vars[G], -2500.0f);
+    EXPECT_TRUE(Lines.empty());
+}
+
 TEST_F(Formula, RecompilingReplacesTheProgram)
 {
     TkvFormula p;
