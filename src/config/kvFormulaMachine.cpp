@@ -279,60 +279,72 @@ void FormulaPlan(const std::vector<TkvFormulaInstr>& code, std::vector<TkvFormul
 // deeper than kvFormulaStackUsable entries.
 alignas(64) static float g_Stack[kvFormulaStackEntries];
 
+// Threaded dispatch (GCC/Clang labels as values): every operation jumps
+// straight to the next one, which keeps branch prediction per operation.
+// The plan only contains valid operations, so the table needs no range check.
 void FormulaRun(const TkvFormula& program)
 {
     if (!program.FRunnable || program.FSteps.empty()) return;
-    const TkvFormulaStep* ip = program.FSteps.data();
+    static const void* const kOps[] = {
+        &&End, &&PushNum, &&PushVar, &&PushGet, &&StoreVar, &&StoreSet,
+        &&Add, &&Sub, &&Mul, &&Divide, &&Div, &&Mod, &&Power, &&Atan2, &&Min, &&Max,
+        &&AddN, &&SubN, &&MulN, &&DivideN, &&AddV, &&SubV, &&MulV, &&DivideV,
+        &&RSubN, &&RDivideN, &&RSubV, &&RDivideV,
+        &&Sin, &&Cos, &&Tan, &&Asin, &&Acos, &&Atan, &&Exp, &&Log, &&Log10, &&Sign, &&Int, &&Abs,
+        &&Rand, &&If,
+    };
+    static_assert(sizeof(kOps) / sizeof(kOps[0]) == xIf + 1, "one label per step operation");
+
     const TkvFormulaGet get = g_Get;
     const TkvFormulaSet set = g_Set;
+    const TkvFormulaStep* ip = program.FSteps.data();
     float* sp = g_Stack;   // entry holding the value below the top
     float t = 0.0f;        // the top
 
-    for (;; ++ip) {
-        switch (ip->Op) {
-        case xEnd: return;
-        case xPushNum: *++sp = t; t = ip->Value; break;
-        case xPushVar: *++sp = t; t = *ip->Var; break;
-        case xPushGet: *++sp = t; t = get(ip->Row); break;
-        case xStoreVar: *ip->Var = t; t = *sp--; break;
-        case xStoreSet: set(ip->Row, t); t = *sp--; break;
-        case xAdd: t = *sp-- + t; break;
-        case xSub: t = *sp-- - t; break;
-        case xMul: t = *sp-- * t; break;
-        case xDivide: t = *sp-- / t; break;
-        case xDiv: t = IntDivide(*sp--, t); break;
-        case xMod: t = IntModulo(*sp--, t); break;
-        case xPower: t = powf(*sp--, t); break;
-        case xAtan2: t = atan2f(*sp--, t); break;
-        case xMin: { float a = *sp--; t = a < t ? a : t; break; }
-        case xMax: { float a = *sp--; t = a > t ? a : t; break; }
-        case xAddN: t = t + ip->Value; break;
-        case xSubN: t = t - ip->Value; break;
-        case xMulN: t = t * ip->Value; break;
-        case xDivideN: t = t / ip->Value; break;
-        case xAddV: t = t + *ip->Var; break;
-        case xSubV: t = t - *ip->Var; break;
-        case xMulV: t = t * *ip->Var; break;
-        case xDivideV: t = t / *ip->Var; break;
-        case xRSubN: t = ip->Value - t; break;
-        case xRDivideN: t = ip->Value / t; break;
-        case xRSubV: t = *ip->Var - t; break;
-        case xRDivideV: t = *ip->Var / t; break;
-        case xSin: t = sinf(t); break;
-        case xCos: t = cosf(t); break;
-        case xTan: t = tanf(t); break;
-        case xAsin: t = asinf(t); break;
-        case xAcos: t = acosf(t); break;
-        case xAtan: t = atanf(t); break;
-        case xExp: t = expf(t); break;
-        case xLog: t = logf(t); break;
-        case xLog10: t = log10f(t); break;
-        case xSign: t = t > 0.0f ? 1.0f : (t == 0.0f ? 0.0f : -1.0f); break;
-        case xInt: t = std::isnan(t) ? 0.0f : truncf(t); break;
-        case xAbs: t = fabsf(t); break;
-        case xRand: t = RandomBelow(t); break;
-        case xIf: t = sp[-1] > 0.0f ? sp[0] : t; sp -= 2; break;
-        default: return;
-        }
-    }
+#define ZYN_NEXT goto *kOps[(++ip)->Op]
+    goto *kOps[ip->Op];
+PushNum: *++sp = t; t = ip->Value; ZYN_NEXT;
+PushVar: *++sp = t; t = *ip->Var; ZYN_NEXT;
+PushGet: *++sp = t; t = get(ip->Row); ZYN_NEXT;
+StoreVar: *ip->Var = t; t = *sp--; ZYN_NEXT;
+StoreSet: set(ip->Row, t); t = *sp--; ZYN_NEXT;
+Add: t = *sp-- + t; ZYN_NEXT;
+Sub: t = *sp-- - t; ZYN_NEXT;
+Mul: t = *sp-- * t; ZYN_NEXT;
+Divide: t = *sp-- / t; ZYN_NEXT;
+Div: t = IntDivide(*sp--, t); ZYN_NEXT;
+Mod: t = IntModulo(*sp--, t); ZYN_NEXT;
+Power: t = powf(*sp--, t); ZYN_NEXT;
+Atan2: t = atan2f(*sp--, t); ZYN_NEXT;
+Min: { float a = *sp--; t = a < t ? a : t; } ZYN_NEXT;
+Max: { float a = *sp--; t = a > t ? a : t; } ZYN_NEXT;
+AddN: t = t + ip->Value; ZYN_NEXT;
+SubN: t = t - ip->Value; ZYN_NEXT;
+MulN: t = t * ip->Value; ZYN_NEXT;
+DivideN: t = t / ip->Value; ZYN_NEXT;
+AddV: t = t + *ip->Var; ZYN_NEXT;
+SubV: t = t - *ip->Var; ZYN_NEXT;
+MulV: t = t * *ip->Var; ZYN_NEXT;
+DivideV: t = t / *ip->Var; ZYN_NEXT;
+RSubN: t = ip->Value - t; ZYN_NEXT;
+RDivideN: t = ip->Value / t; ZYN_NEXT;
+RSubV: t = *ip->Var - t; ZYN_NEXT;
+RDivideV: t = *ip->Var / t; ZYN_NEXT;
+Sin: t = sinf(t); ZYN_NEXT;
+Cos: t = cosf(t); ZYN_NEXT;
+Tan: t = tanf(t); ZYN_NEXT;
+Asin: t = asinf(t); ZYN_NEXT;
+Acos: t = acosf(t); ZYN_NEXT;
+Atan: t = atanf(t); ZYN_NEXT;
+Exp: t = expf(t); ZYN_NEXT;
+Log: t = logf(t); ZYN_NEXT;
+Log10: t = log10f(t); ZYN_NEXT;
+Sign: t = t > 0.0f ? 1.0f : (t == 0.0f ? 0.0f : -1.0f); ZYN_NEXT;
+Int: t = std::isnan(t) ? 0.0f : truncf(t); ZYN_NEXT;
+Abs: t = fabsf(t); ZYN_NEXT;
+Rand: t = RandomBelow(t); ZYN_NEXT;
+If: t = sp[-1] > 0.0f ? sp[0] : t; sp -= 2; ZYN_NEXT;
+#undef ZYN_NEXT
+End:
+    return;
 }
