@@ -1,6 +1,8 @@
 // Tests of the constant registry: table shape, lookup, text format, snapping and limits.
 #include "config/ZynConst.h"
 
+#include "config/ConstTestUtil.h"
+
 #include "app/ZynLog.h"
 #include "platform/ZynNumbers.h"
 #include "platform/ZynPath.h"
@@ -27,11 +29,7 @@ protected:
     void TearDown() override
     {
         ZynLogSetConsoleSink(nullptr);
-        for (int32_t i = 0; i < ConstCount(); i++) {
-            TConstDef* row = ConstRow(i);
-            if (auto* v = std::get_if<int32_t>(&row->DefaultValue)) *static_cast<int32_t*>(row->Value) = *v;
-            if (auto* v = std::get_if<float>(&row->DefaultValue)) *static_cast<float*>(row->Value) = *v;
-        }
+        ZynConstTest::RestoreCompiledValues();
     }
     bool Logged(const std::string& line) const
     {

@@ -1,0 +1,56 @@
+// ZynSceneCatalogue: the 24 scenes and 10 faders in their fixed order.
+#include "engine/ZynSceneCatalogue.h"
+
+#include "faders/ZynFadePlaceholder.h"
+#include "scenes/ZynScenePlaceholder.h"
+
+const std::vector<TZynSceneClass>& ZynSceneCatalogue()
+{
+    // Placeholder arguments: class, name, section, texture slots, own texture.
+    static const std::vector<TZynSceneClass> scenes = {
+        ZynPlaceholderScene("TvisSnakeCube", "SnakeCube", "SNAKE", 0, false),
+        ZynPlaceholderScene("TvisPointMorph", "Point Morph", "MORPH", 1, true),
+        ZynPlaceholderScene("TvisSparkSphere", "Spark Sphere", "SSPHERE", 1, false),
+        ZynPlaceholderScene("TvisSparks", "Flying Sparks", "SPARK", 1, false),
+        ZynPlaceholderScene("TvisKessa", "Visual Feedback", "KESSA", 1, true),
+        ZynPlaceholderScene("TvisCubeField", "CubeField", "CUBEFIELD", 1, false),
+        ZynPlaceholderScene("TvisCubeField2", "Cube Field 2", "CUBEFIELD2", 1, false),
+        ZynPlaceholderScene("TvisCube", "Bass Cube", "CUBE", 1, true),
+        ZynPlaceholderScene("TvisFractCube", "Fractal Cube", "FRACTCUBE", 1, true),
+        ZynPlaceholderScene("TvisPointRender", "Point Rendering", "POINT", 2, false),
+        ZynPlaceholderScene("TvisWMorph", "MetaBall Morph", "META", 1, false),
+        ZynPlaceholderScene("TvisHyperMorph", "HyperMetaBall Morph", "HYPERMORPH", 1, false),
+        ZynPlaceholderScene("TvisTorus", "Ripples on a Torus", "TORUS", 0, false),
+        ZynPlaceholderScene("TvisVortex", "Down the Vortex", "VORTEX", 1, false),
+        ZynPlaceholderScene("TvisTunnel", "Tunnel", "TUNNEL", 1, false),
+        ZynPlaceholderScene("TvisSphere", "Image Sphere", "SPHERE", 1, false),
+        ZynPlaceholderScene("TvisSkyBox", "SkyBox", "SKYBOX", 1, false),
+        ZynPlaceholderScene("TvisRecurse", "Recurse", "RECURSE", 1, false),
+        ZynPlaceholderScene("TvisParticle", "Particle", "PARTICLE", 1, false),
+        ZynPlaceholderScene("TvisPlasma", "Plasma Ball", "PLASMA", 2, false),
+        ZynPlaceholderScene("TvisBlit", "Texture Blitter", "BLIT", 1, false),
+        ZynPlaceholderScene("TvisWarp", "Texture Warper", "WARP", 1, false),
+        ZynPlaceholderScene("TvisWrap", "Texture Wrapper", "WRAP", 1, false),
+        ZynPlaceholderScene("TvisContour", "Contours", "CONTOUR", 1, false),
+    };
+    return scenes;
+}
+
+const std::vector<TZynFaderClass>& ZynFaderCatalogue()
+{
+    // Placeholder arguments: class, section, name, needs the new texture
+    // [, switch constant that asks for it].
+    static const std::vector<TZynFaderClass> faders = {
+        ZynPlaceholderFader("TfadeMerge", "FMERGE", "Merge", false),
+        ZynPlaceholderFader("TfadeHStrip", "FHSTRIP", "Horizontal Strip", false),
+        ZynPlaceholderFader("TfadeVStrip", "FVSTRIP", "Vertical Strip", false),
+        ZynPlaceholderFader("TfadeSquares", "FSSQUARE", "Shrinking Squares", false),
+        ZynPlaceholderFader("TfadeSquareSpin", "FSSQUARES", "Spinning Squares", false),
+        ZynPlaceholderFader("TfadeCube", "FCUBE", "Spinning Cube", true),
+        ZynPlaceholderFader("TfadeCenter", "FCENTER", "Looney Tunes", false),
+        ZynPlaceholderFader("TfadeRipple", "FRIPPLE", "Ripple Out", false),
+        ZynPlaceholderFader("TfadeSlices", "FSLICES", "Sliced Cube", true),
+        ZynPlaceholderFader("TfadeDistort", "FDISTORT", "Distorting Image", false, "FDISTORT.Double"),
+    };
+    return faders;
+}

@@ -1,0 +1,174 @@
+// CommandsSceneTest: scene, fader, announcement, window and scene texture
+// commands driving a real sequencer in an offscreen GL context.
+#include "app/ZynOffscreenGL.h"
+#include "config/ZynConst.h"
+#include "config/ZynConstDef.h"
+#include "console/ConsoleTestLog.h"
+#include "console/ZynCmdInterp.h"
+#include "console/ZynCommands.h"
+#include "engine/ZynVis.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class CommandsSceneTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(ZynOffscreenGL::Create(640, 480)) << ZynOffscreenGL::LastError();
+        ZynVisHooks = TZynVisHooks{};
+        savedStart = zcSCENE_StartScene;
+        zcSCENE_StartScene = 3;
+        vis = std::make_unique<TVisObject>();
+        CmdUseSequencer(vis.get());
+        log.Lines.clear();
+    }
+    void TearDown() override
+    {
+        CmdUseSequencer(nullptr);
+        vis.reset();
+        ZynVisHooks = TZynVisHooks{};
+        CmdWindowHooks = TCmdWindowHooks{};
+        zcSCENE_StartScene = savedStart;
+        ZynOffscreenGL::Destroy();
+    }
+    TConsoleTestLog log;
+    std::unique_ptr<TVisObject> vis;
+    int32_t savedStart = -1;
+};
+
+TEST_F(CommandsSceneTest, SceneChangeAndCurrentScene)
+{
+    EXPECT_EQ(ExecuteLine("getScene"), "3");
+    ExecuteLine("SceneChange(5, 2)");
+    EXPECT_EQ(vis->CurrentScene, 5);
+    EXPECT_EQ(vis->FaderIndex, 2);
+    EXPECT_LT(vis->FadeProgress, 1.0f);
+    EXPECT_TRUE(log.Has("SCENECHANGE 5"));
+    ExecuteLine("EndFade");
+    EXPECT_EQ(vis->FadeProgress, 1.0f);
+    ExecuteLine("SceneChange(7)");
+    EXPECT_EQ(vis->FaderIndex, 0);
+    EXPECT_EQ(ExecuteLine("getScene"), "7");
+    log.Lines.clear();
+    ExecuteLine("SceneChange(99, 0)");
+    EXPECT_EQ(log.Lines, (std::vector<std::string>{"#ERROR : VisObject.SceneChange - Scene/Fader out of range"}));
+    log.Lines.clear();
+    ExecuteLine("SceneChange(1, 2, 3)");
+    ExecuteLine("getScene(1)");
+    ExecuteLine("EndFade(1)");
+    EXPECT_EQ(log.Lines.size(), 3u);
+    for (const std::string& l : log.Lines) EXPECT_EQ(l.rfind(">No help found for", 0), 0u) << l;
+}
+
+TEST_F(CommandsSceneTest, PickersYieldNumbers)
+{
+    for (int i = 0; i < 20; i++) {
+        int64_t scene, fader;
+        ASSERT_TRUE(CmdIsWholeInt(ExecuteLine("PickScene"), scene));
+        EXPECT_GE(scene, 0);
+        EXPECT_LT(scene, 20);   // the texture scenes weigh 0
+        EXPECT_NE(scene, 3);    // never the current scene
+        ASSERT_TRUE(CmdIsWholeInt(ExecuteLine("PickFader"), fader));
+        EXPECT_GE(fader, 0);
+        EXPECT_LT(fader, 10);
+    }
+    float savedRandom = zcSCENE_Random;
+    zcSCENE_Random = 1.0f;
+    EXPECT_EQ(ExecuteLine("PickSceneLength"), "12");   // weight 10 + fade time 2
+    zcSCENE_Random = savedRandom;
+    ExecuteLine("SceneChange(PickScene, PickFader)");
+    EXPECT_NE(vis->CurrentScene, 3);
+}
+
+TEST_F(CommandsSceneTest, RestartScene)
+{
+    ExecuteLine("RestartScene(99)");
+    ExecuteLine("RestartScene(-1)");
+    EXPECT_TRUE(log.Lines.empty());
+    ExecuteLine("RestartScene([x])");
+    ExecuteLine("RestartScene(1.5)");
+    ExecuteLine("RestartScene");
+    EXPECT_EQ(log.Lines.size(), 3u);
+    log.Lines.clear();
+    TZynScene* before = vis->Scenes->Items(2);
+    ExecuteLine("RestartScene(2)");
+    EXPECT_NE(vis->Scenes->Items(2), nullptr);
+    EXPECT_FALSE(log.Lines.empty());   // the rebuild logs its own lines
+    (void)before;
+}
+
+TEST_F(CommandsSceneTest, SceneTextures)
+{
+    const int32_t tunnel = vis->FindScene("TUNNEL");
+    ASSERT_GE(tunnel, 0);
+    const std::string t = std::to_string(tunnel);
+    int32_t saved = zcTUNNEL_TEX0;
+    EXPECT_EQ(ExecuteLine("SceneTex(" + t + ")"), "1");
+    EXPECT_EQ(ExecuteLine("SceneTex(" + t + ", 0)"), std::to_string(zcTUNNEL_TEX0));
+    ExecuteLine("SceneTex(" + t + ", 0, 5)");
+    EXPECT_EQ(zcTUNNEL_TEX0, 5);
+    EXPECT_TRUE(log.Lines.empty());
+    ExecuteLine("SceneTex(" + t + ", 0, 24)");
+    ExecuteLine("SceneTex(" + t + ", 1)");
+    ExecuteLine("SceneTex(99)");
+    EXPECT_EQ(log.Lines, (std::vector<std::string>{
+                             ">Invalid texture range. Textures must be in the range 0->23",
+                             ">Scene " + t + " contains 1 textures. you must select one of them",
+                             ">First Parameter must be the number of a scene"}));
+    EXPECT_EQ(zcTUNNEL_TEX0, 5);
+    zcTUNNEL_TEX0 = -1;   // masked to 0..127
+    EXPECT_EQ(ExecuteLine("SceneTex(" + t + ", 0)"), "127");
+    zcTUNNEL_TEX0 = saved;
+}
+
+TEST_F(CommandsSceneTest, AnnounceLimitsTheIndexAndBreaksLines)
+{
+    // No announcements: nothing happens.
+    ExecuteLine("Announce(0, 5, [hi])");
+    EXPECT_EQ(vis->ActiveAnnouncement, -1);
+
+    std::vector<std::tuple<int32_t, std::string, float>> calls;
+    ZynVisHooks.AnnounceCount = [] { return 2; };
+    ZynVisHooks.Announce = [&](int32_t i, const std::string& text, float s) { calls.emplace_back(i, text, s); };
+    ExecuteLine("Announce(7, 2.5, [one/ntwo])");
+    EXPECT_EQ(vis->ActiveAnnouncement, 1);
+    ExecuteLine("Announce(-3, 1, [x])");
+    EXPECT_EQ(vis->ActiveAnnouncement, 0);
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0], std::make_tuple(1, std::string("one\rtwo"), 2.5f));
+    EXPECT_EQ(calls[1], std::make_tuple(0, std::string("x"), 1.0f));
+    EXPECT_TRUE(log.Lines.empty());
+    ExecuteLine("Announce(1, 2)");
+    EXPECT_EQ(calls.size(), 2u);
+}
+
+TEST_F(CommandsSceneTest, WindowCommandsReachTheInterface)
+{
+    EXPECT_EQ(ExecuteLine("isWindowOpen"), "0");
+    ExecuteLine("WindowOpenMain;WindowOpenConsole;WindowClose");   // no interface: nothing
+    bool open = false;
+    std::vector<std::string> calls;
+    CmdWindowHooks.IsOpen = [&] { return open; };
+    CmdWindowHooks.OpenMain = [&] { calls.push_back("main"); open = true; };
+    CmdWindowHooks.OpenConsole = [&] { calls.push_back("console"); open = true; };
+    CmdWindowHooks.Close = [&] { calls.push_back("close"); open = false; };
+    EXPECT_EQ(ExecuteLine("WindowOpenConsole;isWindowOpen"), "1");
+    EXPECT_EQ(ExecuteLine("WindowClose([x]);isWindowOpen"), "0");
+    ExecuteLine("WindowOpenMain");
+    EXPECT_EQ(calls, (std::vector<std::string>{"console", "close", "main"}));
+    EXPECT_TRUE(log.Lines.empty());
+}
+
+TEST(CommandsNoSceneTest, SceneCommandsWithoutSequencerReportIt)
+{
+    TConsoleTestLog log;
+    CmdUseSequencer(nullptr);
+    EXPECT_EQ(ExecuteLine("getScene"), "");
+    ExecuteLine("SceneChange(1)");
+    EXPECT_EQ(log.Lines, (std::vector<std::string>{"#ERROR : (getScene) no scenes are running",
+                                                    "#ERROR : (SceneChange) no scenes are running"}));
+}
+
+} // namespace

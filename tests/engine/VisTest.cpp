@@ -1,0 +1,341 @@
+// Sequencer: frame, texture size, scene changes, packets, faders and shut-down.
+#include "EngineTestSupport.h"
+
+#include "engine/ZynPicker.h"
+#include "engine/ZynSceneCatalogue.h"
+#include "engine/ZynVis.h"
+#include "platform/ZynRandom.h"
+
+#include <cstring>
+#include <set>
+
+namespace {
+TVisData Silence()
+{
+    TVisData v;
+    std::memset(&v, 0, sizeof v);
+    return v;
+}
+
+struct Packet {
+    uint8_t Bytes[ZynControlPacketSize] = {};
+    Packet(uint8_t type)
+    {
+        uint32_t magic = 0xDEADED00u;
+        std::memcpy(Bytes, &magic, 4);
+        Bytes[24] = type;
+    }
+    Packet& At(size_t offset, int32_t v)
+    {
+        std::memcpy(Bytes + offset, &v, 4);
+        return *this;
+    }
+};
+
+// Resets the sequencer's hooks and start constant around each test.
+class VisTest : public GLTest {
+protected:
+    void SetUp() override
+    {
+        GLTest::SetUp();
+        ZynVisHooks = TZynVisHooks{};
+        savedStart = zcSCENE_StartScene;
+        ZynRandomize(1234);
+    }
+    void TearDown() override
+    {
+        ZynVisHooks = TZynVisHooks{};
+        zcSCENE_StartScene = savedStart;
+        ProbeSettings::Clear();
+        GLTest::TearDown();
+    }
+    int32_t savedStart = -1;
+};
+
+// Test fader: counts frames, can throw.
+struct TfadeProbe : public TZynFader {
+    static inline bool Throw = false;
+    void Create(TVisObject* owner) override
+    {
+        TZynFader::Create(owner);
+        Section = "FMERGE";
+        Name = "Probe Fader";
+        NeedsOldTexture = true;
+    }
+    float Fade(uint32_t newTex, uint32_t oldTex, float dt) override
+    {
+        TZynFader::Fade(newTex, oldTex, dt);
+        glMatrixMode(GL_PROJECTION);
+        glPushMatrix();
+        if (Throw) throw std::runtime_error("fader broke");
+        glPopMatrix();
+        glMatrixMode(GL_MODELVIEW);
+        return Time / 0.5f;
+    }
+};
+}  // namespace
+
+TEST_F(VisTest, FirstFrameAt640x480ResizesTexturesTo512x256)
+{
+    LogCapture log;
+    zcSCENE_StartScene = 3;
+    TVisObject vis;
+    EXPECT_EQ(vis.Scenes->Count(), 24);
+    EXPECT_EQ(vis.Faders->Count(), 10);
+    TVisData data = Silence();
+    vis.Frame(data, 0.5f);
+    EXPECT_TRUE(log.Has("TZynTextures:TEMPORARY TEXTURE RESIZE (512x256)"));
+    EXPECT_EQ(vis.TextureWidth(), 512);
+    EXPECT_EQ(vis.TextureHeight(), 256);
+    // Render-to-texture scenes learn the new size; the first frame runs with dt 0.
+    EXPECT_TRUE(log.Has("MORPH Texture size change to 512x256"));
+    EXPECT_EQ(vis.Scenes->Items(3)->Time, 0.0f);
+    EXPECT_FALSE(vis.FirstFrame);
+    // An unchanged viewport logs nothing more.
+    size_t lines = log.Lines.size();
+    vis.Frame(data, 0.5f);
+    for (size_t i = lines; i < log.Lines.size(); i++)
+        EXPECT_EQ(log.Lines[i].find("TEMPORARY TEXTURE RESIZE"), std::string::npos);
+    EXPECT_FLOAT_EQ(vis.Scenes->Items(3)->Time, 0.5f);
+}
+
+TEST_F(VisTest, TextureSizeIsTheLargestFractionThatFitsAndNeverZero)
+{
+    LogCapture log;
+    TVisObject vis;
+    // Before the first frame the viewport is all zeros.
+    EXPECT_EQ(vis.TextureWidth(), 1);
+    EXPECT_EQ(vis.TextureHeight(), 1);
+    vis.Viewport[2] = 800;
+    vis.Viewport[3] = 2048;
+    EXPECT_EQ(vis.TextureWidth(), 512);
+    EXPECT_EQ(vis.TextureHeight(), zcMAIN_MTexY);
+    vis.Viewport[2] = 1024;
+    EXPECT_EQ(vis.TextureWidth(), 1024);
+    int32_t saved = zcMAIN_MTexX;
+    zcMAIN_MTexX = 0;   // a direct write bypassing the limits
+    EXPECT_EQ(vis.TextureWidth(), 1);
+    zcMAIN_MTexX = saved;
+}
+
+TEST_F(VisTest, ScenePacketStartsAChangeWithItsFader)
+{
+    LogCapture log;
+    zcSCENE_StartScene = 0;
+    TVisObject vis;
+    TVisData data = Silence();
+    vis.Frame(data, 0.0f);
+    vis.HandlePacket(Packet(3).At(28, 5).At(32, 2).Bytes);
+    int change = log.IndexOf("SCENECHANGE 5");
+    ASSERT_GE(change, 0);
+    EXPECT_GT(log.IndexOf("RESETFADER \"Vertical Strip\"", change), change);
+    EXPECT_GT(log.IndexOf("RESETSCENE \"CubeField\"", change), change);
+    EXPECT_EQ(vis.CurrentScene, 5);
+    EXPECT_EQ(vis.PreviousScene, 0);
+    EXPECT_EQ(vis.FaderIndex, 2);
+    EXPECT_EQ(vis.FadeProgress, 0.0f);
+
+    // The change runs its course over FVSTRIP.Time (1 s) and then shows scene 5 alone.
+    for (int i = 0; i < 4 && vis.FadeProgress < 1; i++) vis.Frame(data, 0.3f);
+    EXPECT_GE(vis.FadeProgress, 1.0f);
+    EXPECT_NE(vis.OldSceneTex, 0u);
+    EXPECT_FALSE(log.AnyContains("OPENGL"));
+}
+
+TEST_F(VisTest, SceneChangeRejectsBadNumbersAndTheCurrentScene)
+{
+    LogCapture log;
+    zcSCENE_StartScene = 1;
+    TVisObject vis;
+    const std::string range = "#ERROR : VisObject.SceneChange - Scene/Fader out of range";
+    vis.HandlePacket(Packet(3).At(28, 24).At(32, 0).Bytes);
+    EXPECT_EQ(log.CountOf(range), 1);
+    vis.SceneChange(-1, 0);   // no predefines loaded
+    vis.SceneChange(2, 10);
+    vis.SceneChange(2, -1);
+    EXPECT_EQ(log.CountOf(range), 4);
+    EXPECT_EQ(vis.CurrentScene, 1);
+    EXPECT_EQ(vis.FadeProgress, 1.0f);
+    int resets = log.CountOf("RESETSCENE \"Point Morph\"");
+    vis.SceneChange(1, 0);
+    EXPECT_TRUE(log.Has("#ERROR : VisObject.SceneChange - Already on this scene"));
+    EXPECT_EQ(log.CountOf("RESETSCENE \"Point Morph\""), resets);
+    EXPECT_FALSE(log.AnyContains("SCENECHANGE"));
+}
+
+TEST_F(VisTest, RestartAndSlotPacketsCheckTheSceneNumber)
+{
+    LogCapture log;
+    zcSCENE_StartScene = 0;
+    TVisObject vis;
+    vis.HandlePacket(Packet(8).At(16, 24).Bytes);
+    EXPECT_TRUE(log.Has("#ERROR : scSceneRestart - Scene value out of Range"));
+    vis.HandlePacket(Packet(7).At(16, -1).Bytes);
+    EXPECT_TRUE(log.Has("#ERROR : Scene not within Range in Sent Packet"));
+    TZynScene* before = vis.Scenes->Items(14);
+    vis.HandlePacket(Packet(8).At(16, 14).Bytes);
+    EXPECT_TRUE(log.Has("RESTARTING SCENE #14"));
+    EXPECT_TRUE(log.Has("DESTROY \"Tunnel\""));
+    EXPECT_NE(vis.Scenes->Items(14), before);
+    EXPECT_EQ(vis.Scenes->Items(14)->Name, "Tunnel");
+
+    int32_t row = ZynEngFindConst("TUNNEL.TEX0");
+    int32_t saved = ZynEngConstAsInt(row);
+    vis.HandlePacket(Packet(7).At(16, 14).At(28, 0).At(32, 9).Bytes);
+    EXPECT_EQ(ZynEngConstAsInt(row), 9);
+    ZynEngConstSetInt(row, saved);
+}
+
+TEST_F(VisTest, AnnouncementPacketsStartTheAnnouncementWithinLimits)
+{
+    LogCapture log;
+    std::vector<std::tuple<int, std::string, float>> calls;
+    ZynVisHooks.AnnounceCount = [] { return 2; };
+    ZynVisHooks.Announce = [&](int32_t i, const std::string& t, float s) { calls.emplace_back(i, t, s); };
+    float progress = 0;
+    ZynVisHooks.AnnounceRender = [&](int32_t, float) { return progress; };
+    TVisObject vis;
+    Packet p(4);
+    p.At(28, 1).At(32, 2500).At(36, 5);
+    std::memcpy(p.Bytes + 44, "Hello world", 11);
+    vis.HandlePacket(p.Bytes);
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(std::get<1>(calls[0]), "Hello");
+    EXPECT_FLOAT_EQ(std::get<2>(calls[0]), 2.5f);
+    EXPECT_EQ(vis.ActiveAnnouncement, 1);
+    // A length past the packet is cut to the 1168 bytes it holds; bad indexes are ignored.
+    vis.HandlePacket(p.At(28, 0).At(36, 100000).Bytes);
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(std::get<1>(calls[1]).size(), 1168u);
+    vis.HandlePacket(p.At(28, 2).Bytes);
+    vis.HandlePacket(p.At(28, -1).Bytes);
+    EXPECT_EQ(calls.size(), 2u);
+    // The frame shows it until its progress reaches 1.
+    TVisData data = Silence();
+    vis.Frame(data, 0.1f);
+    EXPECT_EQ(vis.ActiveAnnouncement, 0);
+    progress = 1;
+    vis.Frame(data, 0.1f);
+    EXPECT_EQ(vis.ActiveAnnouncement, -1);
+}
+
+TEST_F(VisTest, FrameOrderPublishesBaseValuesAndFiresProgramEvents)
+{
+    LogCapture log;
+    std::vector<std::string> order;
+    ZynVisHooks.ExecuteBinding = [&](int32_t code) { order.push_back("key" + std::to_string(code)); };
+    ZynVisHooks.TimerAdvance = [&](float dt) { order.push_back("timer" + std::to_string(dt)); };
+    ZynVisHooks.GammaFrame = [&](const TVisData&, float) { order.push_back("gamma"); };
+    ZynVisHooks.UIRender = [&](float) { order.push_back("ui"); };
+    ZynVisHooks.WindowTime = [] { return 42.0f; };
+    zcSCENE_StartScene = 2;
+    {
+        TVisObject vis;
+        TVisData data = Silence();
+        data.Bass = 0.75f;
+        vis.Frame(data, 0.2f);
+        EXPECT_FLOAT_EQ(zcBASE_Time, 42);
+        EXPECT_FLOAT_EQ(zcBASE_TimePassed, 0.2f);
+        EXPECT_FLOAT_EQ(zcBASE_Bass, 0.75f);
+        vis.Frame(data, 0.2f);
+        std::vector<std::string> want = {"key256", "key258", "timer" + std::to_string(0.0f), "gamma", "ui",
+                                         "key258", "timer" + std::to_string(0.2f), "gamma", "ui"};
+        EXPECT_EQ(order, want);
+        order.clear();
+        // The stop event runs while the scenes still exist.
+        ZynVisHooks.ExecuteBinding = [&](int32_t code) {
+            order.push_back("key" + std::to_string(code));
+            EXPECT_TRUE(vis.IsShuttingDown());
+            EXPECT_TRUE(ZynVisIsStopping());
+            ASSERT_TRUE(vis.Scenes);
+            EXPECT_EQ(vis.Scenes->Count(), 24);
+            EXPECT_FALSE(log.AnyContains("DESTROY"));
+            vis.Scenes->RestartScene(0);   // ignored during shut-down
+            vis.RestartFader(0);
+        };
+    }
+    EXPECT_EQ(order, std::vector<std::string>{"key257"});
+    EXPECT_EQ(log.CountOf("DESTROY \"SnakeCube\""), 1);
+    EXPECT_FALSE(ZynVisIsStopping());
+}
+
+TEST_F(VisTest, UIFailureIsReportedAsAnException)
+{
+    LogCapture log;
+    bool quit = false;
+    ZynLogSetQuitHook([&] { quit = true; });
+    ZynVisHooks.UIRender = [](float) { throw std::runtime_error("window gone"); };
+    TVisObject vis;
+    TVisData data = Silence();
+    vis.Frame(data, 0.1f);
+    EXPECT_TRUE(log.Has("#ERROR : (UI.Render) : window gone"));
+    EXPECT_TRUE(quit);
+    ZynLogSetQuitHook(nullptr);
+}
+
+TEST_F(VisTest, RandomStartSceneIsPickedOnTheFirstFrame)
+{
+    LogCapture log;
+    zcSCENE_StartScene = -1;
+    TVisObject vis;
+    EXPECT_EQ(vis.CurrentScene, -1);
+    TVisData data = Silence();
+    vis.Frame(data, 0.1f);
+    EXPECT_GE(vis.CurrentScene, 0);
+    EXPECT_LT(vis.CurrentScene, 20);   // the texture scenes weigh 0
+    EXPECT_FALSE(log.AnyContains("out of Range"));
+}
+
+TEST_F(VisTest, ThrowingFaderIsRebuiltAndTheChangeEnds)
+{
+    LogCapture log;
+    static const std::vector<TZynSceneClass> scenes = {ZynSceneCatalogue()[0], ZynSceneCatalogue()[1]};
+    static const std::vector<TZynFaderClass> faders = {ZynFaderClassOf<TfadeProbe>("TfadeProbe")};
+    zcSCENE_StartScene = 0;
+    TVisObject vis(scenes, faders);
+    TVisData data = Silence();
+    vis.Frame(data, 0.1f);
+    vis.SceneChange(1, 0);
+    TZynFader* before = vis.Faders->Items(0);
+    TfadeProbe::Throw = true;
+    vis.Frame(data, 0.1f);
+    TfadeProbe::Throw = false;
+    EXPECT_TRUE(log.Has("#ERROR : TVisObject.Frame (FMERGE) - fader broke"));
+    EXPECT_TRUE(log.Has("RESTARTING FADER #0"));
+    EXPECT_NE(vis.Faders->Items(0), before);
+    EXPECT_GE(vis.FadeProgress, 1.0f);
+    GLint depth = 0;
+    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &depth);
+    EXPECT_EQ(depth, 1);
+    // Out-of-range restarts write their line and the closing line.
+    vis.RestartFader(10);
+    EXPECT_TRUE(log.Has("#ERROR : TVisObject.RestartFader - Fade number out of Range [10]"));
+    EXPECT_EQ(log.CountOf("FINSIHED RESTART"), 2);
+}
+
+TEST_F(VisTest, EveryCatalogueSceneRendersHeadlessInItsOwnColour)
+{
+    LogCapture log;
+    zcSCENE_StartScene = 0;
+    TVisObject vis;
+    TVisData data = Silence();
+    vis.Frame(data, 0.0f);
+    std::set<std::vector<int>> colours;
+    for (int32_t n = 0; n < vis.Scenes->Count(); n++) {
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        vis.RenderScene(n, data, 0.1f, 1.0f);
+        std::vector<int> corner = Pixel(5, 5);
+        EXPECT_GT(corner[0] + corner[1] + corner[2], 100) << vis.Scenes->Items(n)->Name;
+        colours.insert(corner);
+        // Into a texture as well, as a fade would ask.
+        uint32_t store = 0;
+        EXPECT_NE(vis.RenderSceneTex(n, data, 0.1f, 1.0f, store), 0u) << vis.Scenes->Items(n)->Name;
+        if (store) {
+            GLuint t = store;
+            glDeleteTextures(1, &t);
+        }
+    }
+    EXPECT_EQ(colours.size(), 24u);
+    EXPECT_FALSE(log.AnyContains("#ERROR"));
+}
