@@ -2,6 +2,7 @@
 #include "config/ZynConst.h"
 #include "config/ZynConstDef.h"
 #include "config/ZynConstFormula.h"
+#include "config/ZynConstSave.h"
 #include "config/kvFormula.h"
 
 #include "app/ZynLog.h"
@@ -12,6 +13,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <limits>
 #include <string>
 #include <variant>
@@ -131,18 +133,25 @@ TEST_F(FormulaConst, StoresDirectlyWithoutLimits)
     EXPECT_TRUE(Lines.empty());
 }
 
-TEST_F(FormulaConst, HooksAreWhatMakesNamesResolve)
+TEST_F(FormulaConst, ConstLoadInstallsTheHooks)
 {
     FormulaClearHooks();
     TkvFormula p;
     FormulaCompile("R = 1;", p);
     ASSERT_EQ(Lines.size(), 1u);   // no registry lookup without hooks
     EXPECT_EQ(Lines[0], "#FORMULA ERROR : Token not found - \"R\" at char #2");
-    ConstFormulaInstallHooks();
-    ConstFormulaInstallHooks();    // installing twice is harmless
+
+    std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "formula_const_load";
+    std::filesystem::create_directories(dir);
+    std::filesystem::remove(dir / "Zyn.cfg");
+    ZynSetBaseDir(dir.string());
+    ConstLoad();
     Lines.clear();
-    FormulaCompile("R = 1;", p);
+    FormulaCompile("R = 1; MAIN.ScreenX = 700.5;", p);
     EXPECT_TRUE(Lines.empty());
+    FormulaRun(p);
+    EXPECT_EQ(zcBASE_R, 1.0f);
+    EXPECT_EQ(zcMAIN_ScreenX, 700);
 }
 
 } // namespace
