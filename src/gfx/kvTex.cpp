@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
 
 namespace {
 
@@ -38,9 +39,14 @@ TkvImage kvNewImage(uint32_t width, uint32_t height)
     if (width == 0 || height == 0 || width > kvMaxImageSide || height > kvMaxImageSide) return img;
     size_t bytes = static_cast<size_t>(width) * height * 4;
     if (bytes > 0x7fffffffu) return img;   // Size is a 32-bit field
+    try {
+        img.Pixels.assign(bytes, 0);
+    } catch (const std::bad_alloc&) {
+        kvLogLine(ZynFormat("KVTEX ERROR (kvNewImage) - Out of memory for %ux%u", width, height));
+        return {};
+    }
     img.Width = static_cast<uint16_t>(width);
     img.Height = static_cast<uint16_t>(height);
-    img.Pixels.assign(bytes, 0);
     img.Size = static_cast<int32_t>(bytes);
     return img;
 }
@@ -85,7 +91,9 @@ TkvImage kvLoadTGA(const std::string& fileName)
     // The image ID field (length in byte 0) sits between header and pixels.
     uint32_t bpp = bits / 8;
     uint64_t need = static_cast<uint64_t>(width) * height * bpp;
-    long left = (head[0] > 0 && std::fseek(f.get(), head[0], SEEK_CUR) != 0) ? -1 : BytesLeft(f.get());
+    bool skipped = head[0] == 0 || std::fseek(f.get(), head[0], SEEK_CUR) == 0;
+    long left = skipped ? BytesLeft(f.get()) : -1;
+    // Too short for its pixels (or too large for an image): refused before allocating.
     if (left < 0 || static_cast<uint64_t>(left) < need || static_cast<uint64_t>(width) * height * 4 > 0x7fffffffu) {
         kvLogLine("KVTEX ERROR (kvLoadTGA) - Couldn't retrieve file body");
         return {};
