@@ -152,6 +152,7 @@ TEST(StartupWindowVars, ToolWindowAndOnTopStyles)
 
 TEST(StartupGL, ExtensionListIsLoggedUpperCasedNameByName)
 {
+    TempBase base("extensions");
     std::vector<std::string> lines;
     ZynLogSetConsoleSink([&](const std::string& s) { lines.push_back(s); });
     ZynI_LogExtensions("GL_ARB_multitexture GL_EXT_texture_cube_map GL_last_without_blank");
