@@ -71,7 +71,8 @@ void TZynTelnetUser::SendRaw(const std::string& text)
 {
     if (!Connected()) return;
     Outbox += text;
-    FlushOutput();
+    // While input is processed the echo is collected and sent in one go.
+    if (!Busy) FlushOutput();
 }
 
 void TZynTelnetUser::Echo(const std::string& text)
@@ -205,6 +206,7 @@ void TZynTelnetUser::ProcessInput(std::string chunk)
         }
     }
     Busy = false;
+    FlushOutput();
 }
 
 void TZynTelnetUser::EnterLine()
@@ -259,8 +261,10 @@ size_t TZynTelnetUser::HandleEscape(std::string& chunk, size_t p)
         }
         return p + 2;
     }
+    // The codes from the ESC on, but no more than MaxKeyEcho of them: pasted
+    // text full of ESC bytes would otherwise echo its whole rest for each one.
     std::string keys;
-    for (size_t q = p; q < chunk.size(); q++)
+    for (size_t q = p; q < chunk.size() && q < p + MaxKeyEcho; q++)
         keys += "KEY[" + std::to_string(static_cast<unsigned char>(chunk[q])) + "]";
     Echo(keys);
     return p + 2;
