@@ -178,7 +178,9 @@ void TZynTelnetUser::ProcessInput(std::string chunk)
 {
     if (Busy) return;
     Busy = true;
-    for (size_t p = 0; p < chunk.size() && !ShouldClose(); p++) {
+    // Input that arrived before the peer went away still runs; only a PIN
+    // lockout drops the rest.
+    for (size_t p = 0; p < chunk.size() && !CloseAfterOutput; p++) {
         const unsigned char c = static_cast<unsigned char>(chunk[p]);
         const bool editing = c == kNul || c == kBackspace || c == kDel || c == kLf || c == kCr;
         const bool plain = !editing && c != kEsc;
