@@ -10,7 +10,6 @@
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <cstring>
 #include <exception>
 
 TZynVisHooks ZynVisHooks;
@@ -20,19 +19,15 @@ int g_stopping = 0;   // sequencers being destroyed right now
 
 const char* const Dashes = "--------------------------------";
 
-int32_t ReadInt32(const uint8_t* packet, size_t offset)
-{
-    int32_t v;
-    std::memcpy(&v, packet + offset, 4);
-    return v;
-}
-
+// Packet fields are little-endian whatever the host's byte order.
 uint32_t ReadUInt32(const uint8_t* packet, size_t offset)
 {
-    uint32_t v;
-    std::memcpy(&v, packet + offset, 4);
-    return v;
+    const uint8_t* p = packet + offset;
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+           static_cast<uint32_t>(p[3]) << 24;
 }
+
+int32_t ReadInt32(const uint8_t* packet, size_t offset) { return static_cast<int32_t>(ReadUInt32(packet, offset)); }
 
 std::string CurrentMessage()
 {
@@ -47,6 +42,54 @@ std::string CurrentMessage()
 }  // namespace
 
 bool ZynVisIsStopping() { return g_stopping > 0; }
+
+namespace {
+// Holds the place of a scene whose class failed to build, so scene numbers stay
+// fixed. It draws nothing; a restart tries the real class again.
+class TZynSceneUnavailable : public TZynScene {
+public:
+    explicit TZynSceneUnavailable(std::string className) : ClassName(std::move(className)) {}
+    void Init() override
+    {
+        TZynScene::Init();
+        Name = ClassName;
+        Reset();
+    }
+
+private:
+    std::string ClassName;
+};
+
+// The same for a fader: the base fader, a hard cut.
+class TZynFaderUnavailable : public TZynFader {};
+}  // namespace
+
+std::unique_ptr<TZynScene> TVisObject::CreateSceneOrStandIn(const TZynSceneClass& cls)
+{
+    try {
+        return ZynCreateScene(cls, this);
+    } catch (...) {
+        ZynLogError("TVisObject.Create - COULD NOT CREATE SCENE [" + std::to_string(Scenes->Count()) + "] " +
+                    cls.ClassName + " - " + CurrentMessage());
+    }
+    auto standIn = std::make_unique<TZynSceneUnavailable>(cls.ClassName);
+    ZynConstructScene(*standIn, cls, this);
+    return standIn;
+}
+
+std::unique_ptr<TZynFader> TVisObject::CreateFaderOrStandIn(const TZynFaderClass& cls)
+{
+    try {
+        return ZynCreateFader(cls, this);
+    } catch (...) {
+        ZynLogError("TVisObject.Create - COULD NOT CREATE FADER [" + std::to_string(Faders->Count()) + "] " +
+                    cls.ClassName + " - " + CurrentMessage());
+    }
+    static const TZynFaderClass base = ZynFaderClassOf<TZynFaderUnavailable>("TZynFader");
+    auto standIn = ZynCreateFader(base, this);
+    ZynAdoptFaderClass(*standIn, cls);
+    return standIn;
+}
 
 TVisObject::TVisObject() { Build(ZynSceneCatalogue(), ZynFaderCatalogue()); }
 
@@ -64,10 +107,10 @@ void TVisObject::Build(const std::vector<TZynSceneClass>& sceneClasses,
     // 2. Scenes, in catalogue order, each advancing the loading screen.
     Scenes = std::make_unique<TZynSceneList>(this);
     SceneTotal = static_cast<int32_t>(sceneClasses.size());
-    for (const TZynSceneClass& cls : sceneClasses) AddScene(ZynCreateScene(cls, this));
+    for (const TZynSceneClass& cls : sceneClasses) AddScene(CreateSceneOrStandIn(cls));
     // 3. Faders.
     Faders = std::make_unique<TZynFaderList>();
-    for (const TZynFaderClass& cls : faderClasses) Faders->Add(ZynCreateFader(cls, this));
+    for (const TZynFaderClass& cls : faderClasses) Faders->Add(CreateFaderOrStandIn(cls));
     // 4. Announcements belong to their module and are reached through the hooks.
     // 5. Predefines.
     ZynLogLine(Dashes);
@@ -224,6 +267,8 @@ void TVisObject::SceneChange(int32_t scene, int32_t fader)
     Faders->Items(fader)->Reset();
     ActivateScene(scene);
 }
+
+void TVisObject::HandlePacket(const TZynPacket& packet) { HandlePacket(packet.Bytes.data()); }
 
 void TVisObject::HandlePacket(const uint8_t* packet)
 {

@@ -125,7 +125,7 @@ TEST_F(VisTest, ScenePacketStartsAChangeWithItsFader)
     TVisObject vis;
     TVisData data = Silence();
     vis.Frame(data, 0.0f);
-    vis.HandlePacket(Packet(3).At(28, 5).At(32, 2).Bytes);
+    vis.HandlePacket(ZynMakeSceneChangePacket(5, 2));
     int change = log.IndexOf("SCENECHANGE 5");
     ASSERT_GE(change, 0);
     EXPECT_GT(log.IndexOf("RESETFADER \"Vertical Strip\"", change), change);
@@ -338,4 +338,79 @@ TEST_F(VisTest, EveryCatalogueSceneRendersHeadlessInItsOwnColour)
     }
     EXPECT_EQ(colours.size(), 24u);
     EXPECT_FALSE(log.AnyContains("#ERROR"));
+}
+
+TEST_F(VisTest, DuringAChangeEachSceneAdvancesOncePerFrame)
+{
+    LogCapture log;
+    zcSCENE_StartScene = 0;
+    TVisObject vis;
+    TVisData data = Silence();
+    vis.Frame(data, 0.0f);
+    // Spinning Cube asks for both pictures as textures.
+    vis.SceneChange(5, 5);
+    ASSERT_TRUE(vis.Faders->Items(5)->NeedsNewTexture);
+    float oldBefore = vis.Scenes->Items(0)->Time;
+    vis.Frame(data, 0.25f);
+    EXPECT_FLOAT_EQ(vis.Scenes->Items(5)->Time, 0.25f);
+    EXPECT_FLOAT_EQ(vis.Scenes->Items(0)->Time, oldBefore + 0.25f);
+    EXPECT_NE(vis.NewSceneTex, 0u);
+    EXPECT_NE(vis.OldSceneTex, 0u);
+    EXPECT_NE(vis.NewSceneTex, vis.OldSceneTex);
+    EXPECT_FLOAT_EQ(vis.FadeProgress, 0.25f / zcFCUBE_Time);
+
+    // A second change while one runs fades on from the scene that was incoming.
+    vis.SceneChange(7, 0);
+    EXPECT_EQ(vis.PreviousScene, 5);
+    EXPECT_EQ(vis.FadeProgress, 0.0f);
+    vis.Frame(data, 0.25f);
+    EXPECT_FLOAT_EQ(vis.Scenes->Items(7)->Time, 0.25f);
+    EXPECT_FLOAT_EQ(vis.Scenes->Items(5)->Time, 0.5f);   // not reset, kept running
+    // The render-to-texture stores are dropped on a resize.
+    glViewport(0, 0, 320, 240);
+    vis.Frame(data, 0.1f);
+    EXPECT_TRUE(log.Has("TZynTextures:TEMPORARY TEXTURE RESIZE (256x128)"));
+    glViewport(0, 0, 640, 480);
+}
+
+namespace {
+struct TfadeBrokenCreate : public TZynFader {
+    static inline bool Throw = true;
+    void Create(TVisObject* owner) override
+    {
+        TZynFader::Create(owner);
+        Name = "Fixed";
+        if (Throw) throw std::runtime_error("no memory for the grid");
+    }
+};
+}  // namespace
+
+TEST_F(VisTest, AClassThatFailsToBuildKeepsItsNumberAndCanBeRetried)
+{
+    LogCapture log;
+    static const TZynSceneClass probe = ZynSceneClassOf<TvisProbe>("TvisProbe");
+    static const std::vector<TZynSceneClass> scenes = {ZynSceneCatalogue()[0], probe, ZynSceneCatalogue()[2]};
+    static const std::vector<TZynFaderClass> faders = {ZynFaderClassOf<TfadeBrokenCreate>("TfadeBroken")};
+    ProbeSettings::ThrowInInit = true;
+    TfadeBrokenCreate::Throw = true;
+    zcSCENE_StartScene = 0;
+    TVisObject vis(scenes, faders);
+    EXPECT_TRUE(log.Has("#ERROR : TVisObject.Create - COULD NOT CREATE SCENE [1] TvisProbe - init failed"));
+    EXPECT_TRUE(log.Has("#ERROR : TVisObject.Create - COULD NOT CREATE FADER [0] TfadeBroken - no memory for the grid"));
+    ASSERT_EQ(vis.Scenes->Count(), 3);
+    EXPECT_EQ(vis.Scenes->Items(2)->Section, "SSPHERE");
+    EXPECT_EQ(vis.Scenes->Items(1)->Name, "TvisProbe");
+    // The stand-ins work: a change through the base fader cuts after one frame.
+    TVisData data = Silence();
+    vis.Frame(data, 0.1f);
+    vis.SceneChange(1, 0);
+    vis.Frame(data, 0.1f);
+    EXPECT_GE(vis.FadeProgress, 1.0f);
+    // Once the class builds, a restart brings the real scene and fader.
+    ProbeSettings::ThrowInInit = false;
+    TfadeBrokenCreate::Throw = false;
+    vis.Scenes->RestartScene(1);
+    vis.RestartFader(0);
+    EXPECT_EQ(vis.Scenes->Items(1)->Name, "Probe");
+    EXPECT_EQ(vis.Faders->Items(0)->Name, "Fixed");
 }
