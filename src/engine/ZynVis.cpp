@@ -2,6 +2,8 @@
 #include "engine/ZynVis.h"
 
 #include "app/ZynLog.h"
+#include "console/ZynKeyBind.h"
+#include "console/ZynTimer.h"
 #include "engine/ZynGLState.h"
 #include "engine/ZynPicker.h"
 #include "engine/ZynSceneCatalogue.h"
@@ -12,7 +14,15 @@
 #include <algorithm>
 #include <exception>
 
-TZynVisHooks ZynVisHooks;
+TZynVisHooks ZynVisDefaultHooks()
+{
+    TZynVisHooks hooks;
+    hooks.ExecuteBinding = [](int32_t code) { ExecuteBinding(code); };
+    hooks.TimerAdvance = [](float dt) { TimerTick(dt); };
+    return hooks;
+}
+
+TZynVisHooks ZynVisHooks = ZynVisDefaultHooks();
 
 namespace {
 int g_stopping = 0;   // sequencers being destroyed right now
