@@ -29,6 +29,7 @@ public:
 
 private:
     void Draw(const TVisData& visData, float alpha);
+    void RenderOwn(const TVisData& visData, float alpha);
     TZynPlaceholderIdentity Identity;
 };
 
