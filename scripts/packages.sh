@@ -8,7 +8,7 @@ PACKAGES=(
   libsdl2-dev libglu1-mesa-dev libgl1-mesa-dri
   libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev
   xvfb xauth xdotool
-  fonts-dejavu-core
+  fonts-dejavu-core libfreetype-dev
 )
 
 SUDO=""

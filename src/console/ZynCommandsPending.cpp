@@ -8,17 +8,8 @@
     void proc(const TParams&, std::string&) { CmdError(std::string(name) + " is not available in this build yet"); }
 
 ZYN_PENDING(ProcScreenshot, "Screenshot")
-ZYN_PENDING(ProcBind, "Bind")
-ZYN_PENDING(ProcUnBind, "UnBind")
-ZYN_PENDING(ProcUnBindAll, "UnBindAll")
-ZYN_PENDING(ProcExecuteBind, "ExecuteBind")
-ZYN_PENDING(ProcConsoleKeyOn, "ConsoleKeyOn")
-ZYN_PENDING(ProcConsoleKeyOff, "ConsoleKeyOff")
 ZYN_PENDING(ProcToggleFullscreen, "ToggleFullscreen")
 ZYN_PENDING(ProcQuit, "Quit")
-ZYN_PENDING(ProcTimerAdd, "TimerAdd")
-ZYN_PENDING(ProcTimerClear, "TimerClear")
-ZYN_PENDING(ProcTimerShow, "TimerShow")
 ZYN_PENDING(ProcTexLine, "TexLine")
 ZYN_PENDING(ProcTexLoad, "TexLoad")
 ZYN_PENDING(ProcTexSize, "TexSize")

@@ -148,6 +148,20 @@ void ConsoleHistoryClear()
     g_recall = 0;
 }
 
+void ConsoleInputKey(int32_t code, bool isCharacter, std::string& input)
+{
+    if (isCharacter && code == 13) {
+        const std::string line = input;
+        input.clear();
+        AddHistory(line);
+        ConsoleExecute(line);
+    } else if (isCharacter) {
+        EditLine(code, input);
+    } else if (code == 38) {
+        ConsoleHistoryUp(input);
+    }
+}
+
 void ConsoleFrameDone()
 {
     if (g_execDone) return;

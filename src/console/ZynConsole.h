@@ -59,6 +59,11 @@ bool ConsoleHistoryUp(std::string& line);
 const std::vector<std::string>& ConsoleHistory();
 void ConsoleHistoryClear();
 
+// One key event of the console window on its input line: a character 13
+// enters the line (history, then ConsoleExecute, then the line is emptied),
+// other characters edit it; a key-down of the up arrow (38) recalls history.
+void ConsoleInputKey(int32_t code, bool isCharacter, std::string& input);
+
 // Runs the --exec line once per process, after the first rendered frame;
 // the echo and result go to the log as well. Later calls do nothing.
 void ConsoleFrameDone();

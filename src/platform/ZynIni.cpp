@@ -56,7 +56,8 @@ void TZynIniFile::Parse(const std::string& text)
 {
     m_preamble.clear();
     m_sections.clear();
-    size_t pos = 0;
+    // Editors may put a UTF-8 byte order mark in front; it would hide the first section.
+    size_t pos = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     while (pos < text.size()) {
         size_t end = text.find('\n', pos);
         if (end == std::string::npos) end = text.size();

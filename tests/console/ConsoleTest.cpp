@@ -163,6 +163,22 @@ TEST_F(ConsoleTest, HistoryKeepsTwentyAndRecallsNineteen)
     EXPECT_EQ(line, "6");
 }
 
+TEST_F(ConsoleTest, ConsoleWindowInput)
+{
+    std::string input;
+    for (char c : std::string("Inc(41)")) ConsoleInputKey(c, true, input);
+    ConsoleInputKey(37, false, input);   // other keys do nothing
+    EXPECT_EQ(input, "Inc(41)");
+    ConsoleInputKey(13, true, input);
+    EXPECT_EQ(input, "");
+    EXPECT_EQ(Lines(), (std::vector<std::string>{"-Inc(41)", "=42"}));
+    ConsoleInputKey('x', true, input);
+    ConsoleInputKey(38, false, input);
+    EXPECT_EQ(input, "Inc(41)");
+    ConsoleInputKey(8, true, input);
+    EXPECT_EQ(input, "Inc(41");
+}
+
 TEST_F(ConsoleTest, TelnetSinkGetsUnwrappedLinesOnlyOnceFramesRun)
 {
     std::vector<std::string> sent;

@@ -92,6 +92,14 @@ TEST_F(IniFile, LookupIsCaseInsensitiveTrimmedAndFirstMatchWins)
     EXPECT_FALSE(LoggedError());
 }
 
+TEST_F(IniFile, ByteOrderMarkDoesNotHideTheFirstSection)
+{
+    WriteFile("bom.ini", "\xEF\xBB\xBF[MAIN]\r\nScreenX=800\r\n");
+    TZynIniFile ini(PathOf("bom.ini"));
+    EXPECT_EQ(ini.ReadString("MAIN", "ScreenX", ""), "800");
+    EXPECT_EQ(ini.Text(), "[MAIN]\nScreenX=800\n");
+}
+
 TEST_F(IniFile, NumbersAreReadStrictly)
 {
     TZynIniFile ini(PathOf("n.ini"));

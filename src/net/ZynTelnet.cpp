@@ -1,0 +1,123 @@
+// ZynTelnet: the listening socket, connection handling and console broadcast.
+#include "net/ZynTelnet.h"
+
+#include "app/ZynLog.h"
+#include "config/ZynConstDef.h"
+#include "console/ZynConsole.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+bool TelnetActive = false;
+TZynTelnet* TelnetServer = nullptr;
+
+void TelnetBroadcast(const std::string& line)
+{
+    if (TelnetServer && TelnetActive) TelnetServer->Broadcast(line);
+}
+
+TZynTelnet::TZynTelnet() : TZynTelnet(zcNET_TelnetPort) {}
+
+TZynTelnet::TZynTelnet(int port, int32_t pin) : PinOverride(pin)
+{
+    ZynLogLine("TELNET init");
+    TelnetActive = false;
+    Start(port);
+    TelnetActive = Active;
+    TelnetServer = this;
+    ConsoleSetTelnetSink(TelnetBroadcast);
+}
+
+void TZynTelnet::Start(int port)
+{
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        ZynLogLine(std::string("TELNET init fail : socket: ") + std::strerror(errno));
+        return;
+    }
+    const int one = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_ANY);
+    addr.sin_port = htons(static_cast<uint16_t>(port));
+    if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(fd, 32) != 0) {
+        const int err = errno;
+        close(fd);
+        ZynLogLine("TELNET init fail : port " + std::to_string(port) + " : " + std::strerror(err));
+        return;
+    }
+    socklen_t len = sizeof addr;
+    if (getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0) BoundPort = ntohs(addr.sin_port);
+    ListenSocket = fd;
+    Active = true;
+}
+
+TZynTelnet::~TZynTelnet()
+{
+    if (TelnetServer == this) {
+        TelnetServer = nullptr;
+        TelnetActive = false;
+        ConsoleSetTelnetSink(nullptr);
+    }
+    Active = false;
+    ZynLogLine("TELNET shutdown");
+    for (auto& u : Users) u->FlushOutput();     // best effort: what is queued goes out
+    Users.clear();
+    if (ListenSocket >= 0 && close(ListenSocket) != 0) ZynLogError("Error shutting down telnet");
+    ListenSocket = -1;
+    ZynLogLine("TELNET free");
+    ZynLogLine("TELNET free done");
+}
+
+int32_t TZynTelnet::Pin() const { return PinOverride > 0 ? PinOverride : zcNET_PIN; }
+
+void TZynTelnet::AcceptPending()
+{
+    for (;;) {
+        const int fd = accept4(ListenSocket, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) {
+            if (errno == EINTR || errno == ECONNABORTED) continue;
+            return;     // nothing pending, or out of descriptors: try again next poll
+        }
+        Users.push_back(std::make_unique<TZynTelnetUser>(fd, this));
+        Users.back()->Greet();
+    }
+}
+
+void TZynTelnet::Poll()
+{
+    // Not re-entered: a command run from a telnet line may pump the frame.
+    if (!Active || InPoll) return;
+    InPoll = true;
+    AcceptPending();
+    // Indexes, not iterators: running a line may broadcast to every user.
+    for (size_t i = 0; i < Users.size(); i++) {
+        Users[i]->FlushOutput();
+        Users[i]->ReadInput();
+    }
+    // Disconnection: closed by the peer, failed, or locked out after wrong PINs
+    // (what is queued for it still goes out first, as far as the socket takes it).
+    for (size_t i = 0; i < Users.size();) {
+        if (Users[i]->ShouldClose()) {
+            Users[i]->FlushOutput();
+            Users.erase(Users.begin() + static_cast<std::ptrdiff_t>(i));
+        } else {
+            i++;
+        }
+    }
+    InPoll = false;
+}
+
+void TZynTelnet::Broadcast(const std::string& line)
+{
+    if (!Active) return;
+    for (size_t i = 0; i < Users.size(); i++) {
+        TZynTelnetUser* u = Users[i].get();
+        if (u->Unlocked) u->SendLine(line);
+    }
+}

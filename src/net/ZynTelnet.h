@@ -1,0 +1,61 @@
+// ZynTelnet: TZynTelnet, the telnet remote console server.
+//
+// Listens on NET.TelnetPort (all interfaces, SO_REUSEADDR so a rebuilt
+// window can listen again at once) with non-blocking sockets serviced by
+// Poll from the client's frame: new connections are greeted, received data
+// goes to the connection's user, and closed or failed connections are
+// dropped. Console lines reach every user who has entered the PIN.
+// Sending never raises SIGPIPE (MSG_NOSIGNAL).
+// Depends on: net/ZynTelnetUser, config/ZynConstDef (NET.TelnetPort,
+// NET.PIN), console/ZynConsole (telnet sink), app/ZynLog, POSIX sockets.
+#pragma once
+
+#include "net/ZynTelnetUser.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// True while the telnet server socket (of the newest server) is listening.
+extern bool TelnetActive;
+
+class TZynTelnet {
+public:
+    // Listens on NET.TelnetPort.
+    TZynTelnet();
+    // Listens on port (0: any free port, for tests); pin > 0 replaces NET.PIN.
+    explicit TZynTelnet(int port, int32_t pin = 0);
+    ~TZynTelnet();
+    TZynTelnet(const TZynTelnet&) = delete;
+    TZynTelnet& operator=(const TZynTelnet&) = delete;
+
+    // Services the sockets: accept, read, send queued output, drop closed users.
+    void Poll();
+    // Sends a console line to every user who has entered the PIN.
+    void Broadcast(const std::string& line);
+
+    int32_t Pin() const;
+    bool Listening() const { return Active; }
+    int Port() const { return BoundPort; }
+    int UserCount() const { return static_cast<int>(Users.size()); }
+    TZynTelnetUser* User(int i) { return Users[i].get(); }
+
+private:
+    void Start(int port);
+    void AcceptPending();
+
+    int ListenSocket = -1;
+    bool Active = false;
+    int BoundPort = 0;
+    int32_t PinOverride = 0;
+    bool InPoll = false;
+    std::vector<std::unique_ptr<TZynTelnetUser>> Users;
+};
+
+// The server that console lines go to (the newest live one), or nullptr.
+extern TZynTelnet* TelnetServer;
+
+// The console's telnet sink (installed by the server; the console calls it
+// once frames run): sends line to the users of the listening server.
+void TelnetBroadcast(const std::string& line);
