@@ -9,6 +9,9 @@
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -143,6 +146,7 @@ TEST_F(FaderRender, EachFaderBlendsTunnelIntoTheNextScene)
         float dt = FaderTime(f) / 10;
         for (int i = 0; i < 5; i++) ASSERT_TRUE(S.Frame(TInput::Silence, dt));
         TImage mid = S.Grab();
+        if (const char* dump = std::getenv("ZYN_DUMP_DIR")) SavePPM(mid, std::string(dump) + "/fade_mid" + std::to_string(f) + ".ppm");
         EXPECT_GT(ImageDifference(mid, tunnel), 2.0) << "mid-fade equals the old scene";
         EXPECT_GT(ImageDifference(mid, pattern), 2.0) << "mid-fade equals the new scene";
         for (int i = 0; i < 7 && S.Vis()->FadeProgress < 1; i++) ASSERT_TRUE(S.Frame(TInput::Silence, dt));
@@ -156,16 +160,14 @@ TEST_F(FaderRender, FirstFrameOfEachFaderShowsTheOldPicture)
 {
     ASSERT_TRUE(S.Open(320, 240, 9));
     S.UseScenes(TwoScenes());
-    S.ShowScene(0);
-    S.Frame(TInput::Silence, 0.02f);
-    TImage tunnel = S.Grab();
     // Faders that draw only the old picture over the new one cover it exactly at p = 0.
     for (int32_t f : {0, 1, 2, 3, 4, 6}) {
         S.ShowScene(0);
         S.Frame(TInput::Silence, 0.02f);
+        TImage tunnel = S.Grab();
         S.Vis()->SceneChange(1, f);
         S.Frame(TInput::Silence, 0.0001f);
-        EXPECT_LT(ImageDifference(S.Grab(), tunnel), 3.0) << f;
+        EXPECT_LT(BlockDifference(S.Grab(), tunnel), 3.0) << f;
         S.Frame(TInput::Silence, 100.0f);   // longer than any duration: ends at once
         EXPECT_GE(S.Vis()->FadeProgress, 1.0f) << f;
     }

@@ -8,6 +8,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 #include <cmath>
+#include <cstdlib>
 
 using namespace ZynRenderTest;
 
@@ -99,6 +100,7 @@ TEST_F(TunnelRender, MovesWithBassAndStandsStillAtTheBassLevel)
     S.Frame(TInput::SteadyBass, 0.02f);
     TImage d = S.Grab();
     EXPECT_GT(ImageDifference(c, d), 0.5) << "bass above the level flies forward";
+    if (const char* dump = std::getenv("ZYN_DUMP_DIR")) SavePPM(d, std::string(dump) + "/tunnel.ppm");
     EXPECT_GT(Tunnel().Position(), 0.0f);
 }
 

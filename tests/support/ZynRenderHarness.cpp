@@ -1,6 +1,7 @@
 // ZynRenderHarness: headless scene and fader rendering with image measures.
 #include "support/ZynRenderHarness.h"
 
+#include "app/ZynLog.h"
 #include "app/ZynOffscreenGL.h"
 #include "engine/ZynSceneCatalogue.h"
 #include "platform/ZynPath.h"
@@ -16,10 +17,6 @@
 namespace fs = std::filesystem;
 
 namespace ZynRenderTest {
-
-#ifndef ZYN_RUNTIME_DIR
-#define ZYN_RUNTIME_DIR "."
-#endif
 
 // A scratch folder whose entries link to the runtime folder's data, so tests
 // read the real textures without writing logs or settings into the build.
@@ -48,6 +45,8 @@ bool TSession::Open(int32_t w, int32_t h, uint32_t seed)
     Dir = MakeScratchBase();
     ZynSetBaseDir(Dir);
     ZynRandomize(seed);
+    // ZYN_RENDER_LOG=1 echoes the program's log lines while debugging a test.
+    if (std::getenv("ZYN_RENDER_LOG")) ZynLogSetConsoleSink([](const std::string& l) { std::fprintf(stderr, "log: %s\n", l.c_str()); });
     // The window layer's default projection.
     glViewport(0, 0, w, h);
     glMatrixMode(GL_PROJECTION);
@@ -168,6 +167,28 @@ double ImageDifference(const TImage& a, const TImage& b)
     double sum = 0;
     for (size_t i = 0; i < a.Rgb.size(); i++) sum += std::abs(int(a.Rgb[i]) - int(b.Rgb[i]));
     return sum / double(a.Rgb.size());
+}
+
+double BlockDifference(const TImage& a, const TImage& b, int32_t block)
+{
+    if (a.Rgb.size() != b.Rgb.size() || a.Empty() || a.Width != b.Width || block < 1) return 255.0;
+    double sum = 0;
+    int32_t blocks = 0;
+    for (int32_t by = 0; by + block <= a.Height; by += block)
+        for (int32_t bx = 0; bx + block <= a.Width; bx += block) {
+            for (int c = 0; c < 3; c++) {
+                double sa = 0, sb = 0;
+                for (int32_t y = by; y < by + block; y++)
+                    for (int32_t x = bx; x < bx + block; x++) {
+                        size_t i = (size_t(y) * a.Width + x) * 3 + c;
+                        sa += a.Rgb[i];
+                        sb += b.Rgb[i];
+                    }
+                sum += std::abs(sa - sb) / (block * block);
+            }
+            blocks++;
+        }
+    return blocks ? sum / (blocks * 3.0) : 255.0;
 }
 
 bool SavePPM(const TImage& img, const std::string& path)

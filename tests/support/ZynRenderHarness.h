@@ -63,6 +63,9 @@ double LitFraction(const TImage& img, int threshold = 24);
 double MirrorDifference(const TImage& img);
 // Mean absolute difference between two pictures of the same size, 0..255.
 double ImageDifference(const TImage& a, const TImage& b);
+// As ImageDifference over block x block averages: ignores the detail lost when
+// a picture goes through a smaller render-to-texture copy.
+double BlockDifference(const TImage& a, const TImage& b, int32_t block = 8);
 // Writes a picture as a binary PPM (for looking at test output by hand).
 bool SavePPM(const TImage& img, const std::string& path);
 
