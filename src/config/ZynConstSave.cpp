@@ -10,7 +10,11 @@ std::unique_ptr<TZynIniFile> OpenConfig() { return std::make_unique<TZynIniFile>
 
 void ConstLoad()
 {
-    ConstCaptureDefaults();
+    // The defaults are the compiled-in values: only the first load may take
+    // them, a later one would turn loaded values into defaults.
+    static bool defaultsCaptured = false;
+    if (!defaultsCaptured) ConstCaptureDefaults();
+    defaultsCaptured = true;
     {
         std::unique_ptr<TZynIniFile> ini = OpenConfig();
         for (int32_t i = 0; i < ConstCount(); i++) {

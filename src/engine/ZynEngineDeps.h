@@ -1,9 +1,10 @@
 // ZynEngineDeps: the scene engine's narrow view of the modules it builds on.
 //
 // The engine needs the vis data record, a handful of constant registry
-// operations and the texture manager. They are reached through this one
-// header so the engine code reads the same whichever of those modules is
-// present in the build; ZynEngineDeps.cpp maps each call onto the real module.
+// operations, the texture manager and the reflection switches. They are
+// reached through this one header, which keeps the scene and fader base
+// classes free of the texture manager's and the registry's headers and lets
+// the texture manager be absent (nullptr) in GL-free use.
 // Depends on: audio/ZynVisData (TVisData), config (constant registry),
 // gfx/ZynTextures (tZynTextures).
 #pragma once
@@ -11,19 +12,7 @@
 #include <cstdint>
 #include <string>
 
-#if __has_include("audio/ZynVisData.h")
 #include "audio/ZynVisData.h"
-#else
-// Layout of the vis data record (1168 bytes) until the audio module provides it.
-struct TVisData {
-    float ReservedA;
-    float Bass;
-    float Beat;
-    uint8_t Waveform[576];
-    uint8_t Spectrum[576];
-    int32_t ReservedB;
-};
-#endif
 
 #include "config/ZynConstDef.h"
 

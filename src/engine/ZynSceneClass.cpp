@@ -6,7 +6,6 @@
 
 #include <GL/gl.h>
 
-#include <cstring>
 
 
 void ZynConstructScene(TZynScene& blank, const TZynSceneClass& cls, TVisObject* owner)
@@ -99,8 +98,9 @@ void TZynScene::Render(const TVisData& visData, float dt, float alpha) { Time +=
 void TZynScene::HandlePacket(const uint8_t* packet)
 {
     if (!packet || packet[24] != 7) return;
-    int32_t slot;
-    std::memcpy(&slot, packet + 28, 4);
+    int32_t slot = static_cast<int32_t>(static_cast<uint32_t>(packet[28]) | static_cast<uint32_t>(packet[29]) << 8 |
+                                        static_cast<uint32_t>(packet[30]) << 16 |
+                                        static_cast<uint32_t>(packet[31]) << 24);
     if (slot >= 0 && slot < TextureSlotCount) SetTextureSlot(slot, packet[32]);
 }
 

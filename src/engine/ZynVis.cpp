@@ -10,7 +10,6 @@
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <cstring>
 #include <exception>
 
 TZynVisHooks ZynVisHooks;
@@ -20,19 +19,15 @@ int g_stopping = 0;   // sequencers being destroyed right now
 
 const char* const Dashes = "--------------------------------";
 
-int32_t ReadInt32(const uint8_t* packet, size_t offset)
-{
-    int32_t v;
-    std::memcpy(&v, packet + offset, 4);
-    return v;
-}
-
+// Packet fields are little-endian whatever the host's byte order.
 uint32_t ReadUInt32(const uint8_t* packet, size_t offset)
 {
-    uint32_t v;
-    std::memcpy(&v, packet + offset, 4);
-    return v;
+    const uint8_t* p = packet + offset;
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+           static_cast<uint32_t>(p[3]) << 24;
 }
+
+int32_t ReadInt32(const uint8_t* packet, size_t offset) { return static_cast<int32_t>(ReadUInt32(packet, offset)); }
 
 std::string CurrentMessage()
 {
@@ -224,6 +219,8 @@ void TVisObject::SceneChange(int32_t scene, int32_t fader)
     Faders->Items(fader)->Reset();
     ActivateScene(scene);
 }
+
+void TVisObject::HandlePacket(const TZynPacket& packet) { HandlePacket(packet.Bytes.data()); }
 
 void TVisObject::HandlePacket(const uint8_t* packet)
 {

@@ -9,9 +9,10 @@
 // and 8). The client object owns the one instance and calls Frame and
 // HandlePacket.
 // Depends on: engine/ZynSceneList, engine/ZynFadeList, engine/ZynPicker,
-// engine/ZynSceneCatalogue, engine/ZynVisHooks, app/ZynLog, OpenGL.
+// engine/ZynSceneCatalogue, engine/ZynVisHooks, app/ZynPacket, app/ZynLog, OpenGL.
 #pragma once
 
+#include "app/ZynPacket.h"
 #include "engine/ZynFadeList.h"
 #include "engine/ZynSceneList.h"
 #include "engine/ZynVisHooks.h"
@@ -36,6 +37,7 @@ public:
     void SceneChange(int32_t scene, int32_t fader);
     // A 1212-byte UDP control packet (types 3, 4, 7, 8; others ignored).
     void HandlePacket(const uint8_t* packet);
+    void HandlePacket(const TZynPacket& packet);
 
     void RenderScene(int32_t n, const TVisData& visData, float dt, float alpha);
     uint32_t RenderSceneTex(int32_t n, const TVisData& visData, float dt, float alpha, uint32_t& texStore);

@@ -3,6 +3,7 @@
 
 #include "app/ZynLog.h"
 #include "config/ZynConst.h"
+#include "gfx/kvFont.h"
 #include "gfx/kvTexBMP.h"
 #include "gfx/kvTexCube.h"
 #include "platform/ZynNumbers.h"
@@ -278,4 +279,27 @@ void tZynTextures::DrawTileTurned(int32_t index, int32_t columns, int32_t rows, 
     glTexCoord2f(t.u1, t.vBottom); glVertex2f(x2, y1);
     glTexCoord2f(t.u1, t.vTop);    glVertex2f(x1, y1);
     glEnd();
+}
+
+bool ZynDrawLoadingText(const std::string& text)
+{
+    if (FontTexture == 0) return false;
+    kvBindTexture(FontTexture);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColor4f(1, 1, 1, 1);
+    SetCharSize(0.08f, 0.04f);
+    SetInset(0.1f, 0.1f);
+    DrawText(2, text, 0, -0.13f, 1.02f);
+    glDisable(GL_TEXTURE_2D);
+    return true;
+}
+
+std::string ZynScreenshotFileName() { return kvUniqueFileName(ZynPath("\\Screenshot"), ".bmp"); }
+
+bool ZynSaveViewportBMP(const std::string& fileName)
+{
+    GLint vp[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, vp);
+    return kvSaveScreenBMP(vp[0], vp[1], vp[2], vp[3], fileName);
 }

@@ -85,7 +85,9 @@ TkvImage kvLoadTGA(const std::string& fileName)
     // The image ID field (length in byte 0) sits between header and pixels.
     uint32_t bpp = bits / 8;
     uint64_t need = static_cast<uint64_t>(width) * height * bpp;
-    long left = (head[0] > 0 && std::fseek(f.get(), head[0], SEEK_CUR) != 0) ? -1 : BytesLeft(f.get());
+    bool skipped = head[0] == 0 || std::fseek(f.get(), head[0], SEEK_CUR) == 0;
+    long left = skipped ? BytesLeft(f.get()) : -1;
+    // Too short for its pixels (or too large for an image): refused before allocating.
     if (left < 0 || static_cast<uint64_t>(left) < need || static_cast<uint64_t>(width) * height * 4 > 0x7fffffffu) {
         kvLogLine("KVTEX ERROR (kvLoadTGA) - Couldn't retrieve file body");
         return {};

@@ -6,8 +6,10 @@
 
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,6 +23,7 @@ static std::string OneLine(const std::string& s)
 
 TZynIniFile::TZynIniFile(std::string path) : m_path(std::move(path))
 {
+    if (m_path.empty()) return;
     int fd = open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         if (errno != ENOENT) {
@@ -45,6 +48,13 @@ TZynIniFile::TZynIniFile(std::string path) : m_path(std::move(path))
     }
     close(fd);
     Parse(text);
+}
+
+std::unique_ptr<TZynIniFile> TZynIniFile::FromText(const std::string& text)
+{
+    auto ini = std::make_unique<TZynIniFile>(std::string());
+    ini->Parse(text);
+    return ini;
 }
 
 TZynIniFile::~TZynIniFile()
@@ -265,6 +275,7 @@ void TZynIniFile::DeleteKey(const std::string& section, const std::string& key)
 bool TZynIniFile::UpdateFile()
 {
     if (!m_modified) return true;
+    if (m_path.empty()) return false;   // in-memory profile
     if (m_unreadable) {
         // Replacing a file we could not read would throw its contents away.
         ZynLogError("TZynIniFile.UpdateFile - \"" + m_path + "\" was unreadable and is left as it is");
@@ -294,6 +305,24 @@ static bool WriteAll(int fd, const std::string& data)
         done += static_cast<size_t>(n);
     }
     return true;
+}
+
+// Removes temporary files of target left by saves that were killed midway
+// (their process no longer exists).
+static void RemoveStaleTemporaries(const std::string& dir, const std::string& base)
+{
+    DIR* d = opendir(dir.c_str());
+    if (!d) return;
+    std::string prefix = base + ".tmp";
+    while (dirent* e = readdir(d)) {
+        std::string name = e->d_name;
+        if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
+        std::string digits = name.substr(prefix.size());
+        if (digits.find_first_not_of("0123456789") != std::string::npos || digits.size() > 9) continue;
+        pid_t pid = static_cast<pid_t>(std::stol(digits));
+        if (pid != getpid() && kill(pid, 0) != 0 && errno == ESRCH) unlink((dir + "/" + name).c_str());
+    }
+    closedir(d);
 }
 
 bool ZynWriteFileAtomic(const std::string& path, const std::string& content, std::string& error)
@@ -333,5 +362,6 @@ bool ZynWriteFileAtomic(const std::string& path, const std::string& content, std
         fsync(dfd);
         close(dfd);
     }
+    RemoveStaleTemporaries(dir, slash == std::string::npos ? target : target.substr(slash + 1));
     return true;
 }

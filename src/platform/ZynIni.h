@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,8 +21,11 @@
 class TZynIniFile {
 public:
     // Reads path if it exists. A missing file is an empty profile; a file that
-    // exists but cannot be read is reported and never overwritten.
+    // exists but cannot be read is reported and never overwritten. An empty
+    // path gives a profile that lives in memory only (never saved).
     explicit TZynIniFile(std::string path);
+    // An in-memory profile parsed from text.
+    static std::unique_ptr<TZynIniFile> FromText(const std::string& text);
     ~TZynIniFile();
     TZynIniFile(const TZynIniFile&) = delete;
     TZynIniFile& operator=(const TZynIniFile&) = delete;
@@ -89,5 +93,6 @@ private:
 
 // Replaces path with content atomically (temporary file in the same folder,
 // flushed to disk, renamed over path). On failure the old file is untouched,
-// the temporary file removed and error holds the reason.
+// the temporary file removed and error holds the reason. A successful write
+// also removes temporaries that killed writers left behind.
 bool ZynWriteFileAtomic(const std::string& path, const std::string& content, std::string& error);

@@ -1,6 +1,9 @@
 // ZynScenePlaceholder: flat-colour stand-in scenes.
 #include "scenes/ZynScenePlaceholder.h"
 
+#include "gfx/ZynTextures.h"
+#include "gfx/kvFont.h"
+
 #include <GL/gl.h>
 
 #include <algorithm>
@@ -80,6 +83,21 @@ void TZynScenePlaceholder::Draw(const TVisData& visData, float alpha)
     glVertex2f(-s, -s); glVertex2f(s, -s); glVertex2f(s, s); glVertex2f(-s, s);
     glEnd();
     glLoadIdentity();
+    DrawName(alpha);
+}
+
+void TZynScenePlaceholder::DrawName(float alpha)
+{
+    // The scene's name across the lower part, once the small font is loaded.
+    if (FontTexture == 0) return;
+    glBindTexture(GL_TEXTURE_2D, FontTexture);
+    glEnable(GL_TEXTURE_2D);
+    glColor4f(1, 1, 1, alpha);
+    float savedW = CharWidth, savedH = CharHeight;
+    SetCharSize(0.12f, 0.07f);
+    DrawText(1, Name, 0, -0.7f, 0);
+    SetCharSize(savedH, savedW);
+    glDisable(GL_TEXTURE_2D);
 }
 
 TZynSceneClass ZynPlaceholderScene(const std::string& className, const std::string& name,

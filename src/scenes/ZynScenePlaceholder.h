@@ -2,9 +2,10 @@
 //
 // It carries the real scene's name, section, texture slot count and
 // render-to-texture flag, so the engine treats it exactly like the scene it
-// stands for, and draws a flat colour of its own with a bass-driven square.
+// stands for, and draws a flat colour of its own with a bass-driven square
+// and its name.
 // Each catalogue line that uses it is replaced by the real class when that lands.
-// Depends on: engine/ZynSceneClass, OpenGL.
+// Depends on: engine/ZynSceneClass, gfx/ZynTextures (FontTexture), gfx/kvFont, OpenGL.
 #pragma once
 
 #include "engine/ZynSceneClass.h"
@@ -30,6 +31,7 @@ public:
 private:
     void Draw(const TVisData& visData, float alpha);
     void RenderOwn(const TVisData& visData, float alpha);
+    void DrawName(float alpha);
     TZynPlaceholderIdentity Identity;
 };
 

@@ -535,3 +535,50 @@ TEST_F(GLContext, DrawTileCoversTheAtlasCell)
     kvDeleteTexture(name);
     glDisable(GL_TEXTURE_2D);
 }
+
+TEST_F(GLContext, LoadingTextAppearsOnceTheFontIsLoaded)
+{
+    BaseFolder base(true);
+    AllLines log;
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    EXPECT_FALSE(ZynDrawLoadingText("Custom Textures"));   // no font yet
+    auto inkIn = [](int x0, int y0, int x1, int y1) {
+        std::vector<uint8_t> px(static_cast<size_t>(x1 - x0) * (y1 - y0) * 4);
+        glReadPixels(x0, y0, x1 - x0, y1 - y0, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
+        int ink = 0;
+        for (size_t i = 0; i < px.size(); i += 4) ink += px[i] > 128;
+        return ink;
+    };
+    EXPECT_EQ(inkIn(0, 0, 640, 480), 0);
+    {
+        tZynTextures tex;
+        glClear(GL_COLOR_BUFFER_BIT);
+        EXPECT_TRUE(ZynDrawLoadingText("Custom Textures"));
+        // The text ends at x = 1.02 and spans 15 * 0.04 = 0.6 to the left, from y -0.13 to -0.05.
+        int textInk = inkIn(400, 210, 640, 228);
+        EXPECT_GT(textInk, 100);
+        EXPECT_EQ(inkIn(0, 0, 640, 200), 0);
+        EXPECT_EQ(inkIn(0, 240, 640, 480), 0);
+        EXPECT_EQ(inkIn(0, 200, 300, 240), 0);
+        EXPECT_TRUE(ZynCheckGL("LoadingText", 0));
+    }
+    EXPECT_FALSE(ZynDrawLoadingText("after"));
+}
+
+TEST_F(GLContext, ScreenshotsOfTheViewportAreNumberedBelowBaseDir)
+{
+    BaseFolder base(false);
+    AllLines log;
+    glViewport(0, 0, 320, 240);
+    glClearColor(0, 0, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    std::string a = ZynScreenshotFileName();
+    EXPECT_EQ(a, base.dir.File("Screenshot0000.bmp"));
+    ASSERT_TRUE(ZynSaveViewportBMP(a));
+    EXPECT_EQ(ReadBytes(a).size(), 320u * 240 * 3 + 54);
+    std::string b = ZynScreenshotFileName();
+    EXPECT_EQ(b, base.dir.File("Screenshot0001.bmp"));
+    EXPECT_FALSE(ZynSaveViewportBMP(base.dir.File("no/such/dir/x.bmp")));
+    glViewport(0, 0, 640, 480);
+}

@@ -166,8 +166,8 @@ TEST_F(IniFile, LineBreaksCannotInjectKeysOrSections)
     TZynIniFile ini(PathOf("x.ini"));
     ini.WriteString("A", "Key", "one\n[EVIL]\nScreenX=1");
     ini.WriteString("A\nB", "K\r\nZ", "v");
-    TZynIniFile copy(PathOf("unused.ini"));
-    copy.SetText(ini.Text());
+    std::unique_ptr<TZynIniFile> parsed = TZynIniFile::FromText(ini.Text());
+    const TZynIniFile& copy = *parsed;
     EXPECT_FALSE(copy.SectionExists("EVIL"));
     EXPECT_EQ(copy.ReadString("A", "Key", ""), "one [EVIL] ScreenX=1");
     EXPECT_EQ(copy.ReadString("A B", "K  Z", ""), "v");
@@ -187,6 +187,19 @@ TEST_F(IniFile, EraseSectionAndDeleteKeyRemoveEveryCopy)
     // Writing after an erase starts the section afresh at the end.
     ini.WriteString("BIND", "3", "c");
     EXPECT_EQ(ini.Text(), "[MAIN]\nY=3\n[BIND]\n3=c\n");
+}
+
+TEST_F(IniFile, InMemoryProfilesAreNeverWritten)
+{
+    {
+        std::unique_ptr<TZynIniFile> ini = TZynIniFile::FromText("[A]\nk=1\n");
+        EXPECT_EQ(ini->ReadInteger("A", "k", 0), 1);
+        ini->WriteString("A", "k", "2");
+        EXPECT_EQ(ini->ReadInteger("A", "k", 0), 2);
+        EXPECT_FALSE(ini->UpdateFile());
+    }
+    EXPECT_TRUE(fs::is_empty(dir));
+    EXPECT_FALSE(LoggedError());
 }
 
 TEST_F(IniFile, DestructorSavesPendingChangesOnly)

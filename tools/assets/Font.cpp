@@ -154,8 +154,8 @@ bool MakeFont(const std::string& fontFile, int cell, Canvas& out, std::string& e
         return false;
     }
     const float s = static_cast<float>(cell);
-    const int em = static_cast<int>(std::lround(0.60f * s));
-    const float widen = 1.45f;
+    const int em = static_cast<int>(std::lround(0.62f * s));
+    const float widen = 1.65f;
     FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(em));
     FT_Matrix m{static_cast<FT_Fixed>(widen * 65536), 0, 0, 0x10000};
     FT_Set_Transform(face, &m, nullptr);

@@ -67,6 +67,8 @@ void SkinTile(Canvas& c, int tile, const TileSpec& t)
             if (d > 0) c.Over(static_cast<int>(ox) + x, static_cast<int>(oy) + y, {0, 0, 0, 1}, 0.35f * std::exp(-d * d / 12));
         }
     c.ShapeFn(ox, oy, ox + s, oy + s, [&](V2 p) {
+        // bars get a gentle vertical gradient; stretched body pieces stay flat so they join
+        if (!t.top) return t.fill;
         float k = (p.y - oy) / s;
         return mix(scale(t.fill, 1.15f), scale(t.fill, 0.9f), k);
     }, shape);
@@ -78,7 +80,7 @@ void SkinTile(Canvas& c, int tile, const TileSpec& t)
 Canvas MakeSkin()
 {
     Canvas c(256, 128, {0, 0, 0, 0});
-    const Col body{0.04f, 0.07f, 0.18f, 0.82f}, bar{0.07f, 0.13f, 0.32f, 0.92f}, tab{0.16f, 0.33f, 0.72f, 0.95f};
+    const Col body{0.04f, 0.07f, 0.18f, 0.82f}, bar{0.1f, 0.2f, 0.46f, 0.92f}, tab{0.16f, 0.33f, 0.72f, 0.95f};
     const Col side{0.05f, 0.1f, 0.25f, 0.85f};
     SkinTile(c, 0, {true, false, true, false, tab});
     SkinTile(c, 1, {false, false, true, false, tab});
