@@ -1,22 +1,116 @@
 // ZynClientObject: TZynClient, network endpoints and the frame hand-off.
 #include "app/ZynClientObject.h"
 
+#include "app/ZynLog.h"
+#include "app/ZynOptions.h"
+#include "engine/ZynVis.h"
+
 #include <GL/gl.h>
+
+#include <exception>
+
+// The telnet server joins the client as soon as its module is in the build.
+#if __has_include("net/ZynTelnet.h")
+#include "net/ZynTelnet.h"
+#define ZYN_CLIENT_TELNET 1
+#else
+class TZynTelnet {};
+#endif
+
+namespace {
+// Key and mouse events go through the sequencer to its in-picture user
+// interface; this forwards them once the sequencer offers Key and Mouse.
+template <class V>
+void RouteKey(V* vis, bool pressed, int32_t code, bool isVirtualKey)
+{
+    if constexpr (requires { vis->Key(pressed, code, isVirtualKey); })
+        if (vis) vis->Key(pressed, code, isVirtualKey);
+}
+template <class V>
+void RouteMouse(V* vis, int32_t x, int32_t y, uint8_t button, uint8_t state, bool pressed)
+{
+    if constexpr (requires { vis->Mouse(x, y, button, state, pressed); })
+        if (vis) vis->Mouse(x, y, button, state, pressed);
+}
+
+template <class F>
+void Guarded(const char* step, F&& f)
+{
+    try {
+        f();
+    } catch (const std::exception& e) {
+        ZynLogException(step, e.what());
+    } catch (...) {
+        ZynLogException(step, "unknown exception");
+    }
+}
+}  // namespace
 
 TZynClient* Client = nullptr;
 bool ClientRunning = false;
 
-TZynClient::TZynClient() {}
+TZynClientPorts ZynClientPortsFromOptions()
+{
+    TZynClientPorts p;
+    p.Receive = ZynOpt.udpPort;
+    p.Reply = ZynOpt.replyPort;
+    p.Presence = ZynOpt.presencePort;
+    p.AnnounceTo = ZynOpt.announceTo;
+    return p;
+}
 
-TZynClient::~TZynClient() { ClientRunning = false; }
+TZynClient::TZynClient()
+    : Net(VisData, [this](const TZynPacket& packet) {
+          if (Vis) Vis->HandlePacket(packet);
+      })
+{
+    // 1. Loading screen at 0 (the sequencer advances it while it builds scenes).
+    if (ZynVisHooks.ShowLoading) ZynVisHooks.ShowLoading("", 0.0f);
+    // 2. The sequencer.
+    Guarded("TZynClient.Create:VisObject", [this] { Vis = std::make_unique<TVisObject>(); });
+    // 3. UDP: on failure the warning says why, and everything else runs.
+    Net.Start(ZynClientPortsFromOptions());
+    // 4. The telnet server.
+#ifdef ZYN_CLIENT_TELNET
+    Guarded("TZynClient.Create:Telnet", [this] { Telnet = std::make_unique<TZynTelnet>(); });
+#endif
+}
+
+TZynClient::~TZynClient()
+{
+    ClientRunning = false;
+    Net.Stop();
+    Vis.reset();
+    Telnet.reset();
+}
 
 void TZynClient::Frame(float dt)
 {
+    // 1.
     ClientRunning = true;
-    glClearColor(0, 0, 0, 0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // 2. Telnet connections.
+#ifdef ZYN_CLIENT_TELNET
+    if (Telnet) Telnet->Poll();
+#endif
+    // 3. Every pending datagram, handled now so packets never overlap rendering.
+    Net.Service();
+    // 4. Demo input replaces the live record every frame.
+    if (ZynOpt.demo) VisData = SynthesizeVisData(dt);
+    // 5. The sequencer's frame.
+    if (Vis) {
+        Vis->Frame(VisData, dt);
+    } else {
+        glClearColor(0, 0, 0, 0);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
 }
 
-void TZynClient::Key(bool pressed, int32_t code, bool isVirtualKey) {}
+void TZynClient::Key(bool pressed, int32_t code, bool isVirtualKey)
+{
+    RouteKey(Vis.get(), pressed, code, isVirtualKey);
+}
 
-void TZynClient::Mouse(int32_t x, int32_t y, uint8_t button, uint8_t state, bool pressed) {}
+void TZynClient::Mouse(int32_t x, int32_t y, uint8_t button, uint8_t state, bool pressed)
+{
+    RouteMouse(Vis.get(), x, y, button, state, pressed);
+}

@@ -5,13 +5,23 @@
 // the network and hands the live record to the sequencer. Start-up creates the
 // one instance (Client) after the GL context exists; the window's
 // de-initialisation frees it, so a window rebuild rebuilds the client too.
-// Depends on: app/ZynLog, OpenGL.
+// Ports and the demo input come from the command line (ZynOpt).
+// Depends on: app/ZynClientObjectNet (UDP), app/ZynOptions, app/ZynLog,
+// audio/ZynVisData, engine/ZynVis (TVisObject), net/ZynTelnet, OpenGL.
 #pragma once
 
+#include "app/ZynClientObjectNet.h"
+#include "audio/ZynVisData.h"
+
 #include <cstdint>
+#include <memory>
+
+class TVisObject;
+class TZynTelnet;
 
 class TZynClient {
 public:
+    // Needs a current GL context (the sequencer builds its scenes).
     TZynClient();
     ~TZynClient();
     TZynClient(const TZynClient&) = delete;
@@ -22,7 +32,18 @@ public:
     // Window key and mouse callbacks (arguments as the window layer reports them).
     void Key(bool pressed, int32_t code, bool isVirtualKey);
     void Mouse(int32_t x, int32_t y, uint8_t button, uint8_t state, bool pressed);
+
+    // Presence record to the announce target's two ports.
+    void AnnouncePresence() { Net.AnnouncePresence(); }
+
+    TVisData VisData{};                 // the live music record, zero at creation
+    std::unique_ptr<TVisObject> Vis;    // the sequencer (null if it could not be built)
+    TZynClientNet Net;                  // receiving socket, packet handler, replies
+    std::unique_ptr<TZynTelnet> Telnet; // the telnet remote console (null without it)
 };
+
+// The UDP ports and announce target of this run, from the command line.
+TZynClientPorts ZynClientPortsFromOptions();
 
 // The one instance while a window exists (nullptr otherwise).
 extern TZynClient* Client;

@@ -14,6 +14,8 @@ std::unique_ptr<TZynFader> ZynCreateFader(const TZynFaderClass& cls, TVisObject*
     return fader;
 }
 
+void ZynAdoptFaderClass(TZynFader& fader, const TZynFaderClass& cls) { fader.Class = &cls; }
+
 void TZynFader::Create(TVisObject* owner)
 {
     Owner = owner;

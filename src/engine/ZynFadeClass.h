@@ -31,6 +31,8 @@ TZynFaderClass ZynFaderClassOf(const std::string& className)
 
 // Blank instance of cls, then its virtual constructor with owner. Errors propagate.
 std::unique_ptr<TZynFader> ZynCreateFader(const TZynFaderClass& cls, TVisObject* owner);
+// Makes a rebuild of fader build cls (used for stand-ins of a failed class).
+void ZynAdoptFaderClass(TZynFader& fader, const TZynFaderClass& cls);
 
 class TZynFader {
 public:
@@ -65,5 +67,6 @@ protected:
 
 private:
     friend std::unique_ptr<TZynFader> ZynCreateFader(const TZynFaderClass&, TVisObject*);
+    friend void ZynAdoptFaderClass(TZynFader&, const TZynFaderClass&);
     const TZynFaderClass* Class = nullptr;
 };

@@ -2,6 +2,8 @@
 #include "engine/ZynVis.h"
 
 #include "app/ZynLog.h"
+#include "console/ZynKeyBind.h"
+#include "console/ZynTimer.h"
 #include "engine/ZynGLState.h"
 #include "engine/ZynPicker.h"
 #include "engine/ZynSceneCatalogue.h"
@@ -12,7 +14,15 @@
 #include <algorithm>
 #include <exception>
 
-TZynVisHooks ZynVisHooks;
+TZynVisHooks ZynVisDefaultHooks()
+{
+    TZynVisHooks hooks;
+    hooks.ExecuteBinding = [](int32_t code) { ExecuteBinding(code); };
+    hooks.TimerAdvance = [](float dt) { TimerTick(dt); };
+    return hooks;
+}
+
+TZynVisHooks ZynVisHooks = ZynVisDefaultHooks();
 
 namespace {
 int g_stopping = 0;   // sequencers being destroyed right now
@@ -43,6 +53,54 @@ std::string CurrentMessage()
 
 bool ZynVisIsStopping() { return g_stopping > 0; }
 
+namespace {
+// Holds the place of a scene whose class failed to build, so scene numbers stay
+// fixed. It draws nothing; a restart tries the real class again.
+class TZynSceneUnavailable : public TZynScene {
+public:
+    explicit TZynSceneUnavailable(std::string className) : ClassName(std::move(className)) {}
+    void Init() override
+    {
+        TZynScene::Init();
+        Name = ClassName;
+        Reset();
+    }
+
+private:
+    std::string ClassName;
+};
+
+// The same for a fader: the base fader, a hard cut.
+class TZynFaderUnavailable : public TZynFader {};
+}  // namespace
+
+std::unique_ptr<TZynScene> TVisObject::CreateSceneOrStandIn(const TZynSceneClass& cls)
+{
+    try {
+        return ZynCreateScene(cls, this);
+    } catch (...) {
+        ZynLogError("TVisObject.Create - COULD NOT CREATE SCENE [" + std::to_string(Scenes->Count()) + "] " +
+                    cls.ClassName + " - " + CurrentMessage());
+    }
+    auto standIn = std::make_unique<TZynSceneUnavailable>(cls.ClassName);
+    ZynConstructScene(*standIn, cls, this);
+    return standIn;
+}
+
+std::unique_ptr<TZynFader> TVisObject::CreateFaderOrStandIn(const TZynFaderClass& cls)
+{
+    try {
+        return ZynCreateFader(cls, this);
+    } catch (...) {
+        ZynLogError("TVisObject.Create - COULD NOT CREATE FADER [" + std::to_string(Faders->Count()) + "] " +
+                    cls.ClassName + " - " + CurrentMessage());
+    }
+    static const TZynFaderClass base = ZynFaderClassOf<TZynFaderUnavailable>("TZynFader");
+    auto standIn = ZynCreateFader(base, this);
+    ZynAdoptFaderClass(*standIn, cls);
+    return standIn;
+}
+
 TVisObject::TVisObject() { Build(ZynSceneCatalogue(), ZynFaderCatalogue()); }
 
 TVisObject::TVisObject(const std::vector<TZynSceneClass>& sceneClasses,
@@ -59,10 +117,10 @@ void TVisObject::Build(const std::vector<TZynSceneClass>& sceneClasses,
     // 2. Scenes, in catalogue order, each advancing the loading screen.
     Scenes = std::make_unique<TZynSceneList>(this);
     SceneTotal = static_cast<int32_t>(sceneClasses.size());
-    for (const TZynSceneClass& cls : sceneClasses) AddScene(ZynCreateScene(cls, this));
+    for (const TZynSceneClass& cls : sceneClasses) AddScene(CreateSceneOrStandIn(cls));
     // 3. Faders.
     Faders = std::make_unique<TZynFaderList>();
-    for (const TZynFaderClass& cls : faderClasses) Faders->Add(ZynCreateFader(cls, this));
+    for (const TZynFaderClass& cls : faderClasses) Faders->Add(CreateFaderOrStandIn(cls));
     // 4. Announcements belong to their module and are reached through the hooks.
     // 5. Predefines.
     ZynLogLine(Dashes);

@@ -9,7 +9,8 @@
 // and 8). The client object owns the one instance and calls Frame and
 // HandlePacket.
 // Depends on: engine/ZynSceneList, engine/ZynFadeList, engine/ZynPicker,
-// engine/ZynSceneCatalogue, engine/ZynVisHooks, app/ZynPacket, app/ZynLog, OpenGL.
+// engine/ZynSceneCatalogue, engine/ZynVisHooks, console/ZynKeyBind and
+// console/ZynTimer (program events, timers), app/ZynPacket, app/ZynLog, OpenGL.
 #pragma once
 
 #include "app/ZynPacket.h"
@@ -85,6 +86,10 @@ public:
 
 private:
     void Build(const std::vector<TZynSceneClass>& sceneClasses, const std::vector<TZynFaderClass>& faderClasses);
+    // A class that fails to build is logged and its number held by a stand-in
+    // that draws nothing (a hard cut for a fader); rebuilding retries the class.
+    std::unique_ptr<TZynScene> CreateSceneOrStandIn(const TZynSceneClass& cls);
+    std::unique_ptr<TZynFader> CreateFaderOrStandIn(const TZynFaderClass& cls);
     void CheckViewport();
     void DrawScenes(const TVisData& visData, float dt);
     void RunFader(TZynFader& fader, float dt);

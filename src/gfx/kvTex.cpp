@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
 
 namespace {
 
@@ -38,9 +39,14 @@ TkvImage kvNewImage(uint32_t width, uint32_t height)
     if (width == 0 || height == 0 || width > kvMaxImageSide || height > kvMaxImageSide) return img;
     size_t bytes = static_cast<size_t>(width) * height * 4;
     if (bytes > 0x7fffffffu) return img;   // Size is a 32-bit field
+    try {
+        img.Pixels.assign(bytes, 0);
+    } catch (const std::bad_alloc&) {
+        kvLogLine(ZynFormat("KVTEX ERROR (kvNewImage) - Out of memory for %ux%u", width, height));
+        return {};
+    }
     img.Width = static_cast<uint16_t>(width);
     img.Height = static_cast<uint16_t>(height);
-    img.Pixels.assign(bytes, 0);
     img.Size = static_cast<int32_t>(bytes);
     return img;
 }

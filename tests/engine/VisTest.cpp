@@ -1,6 +1,7 @@
 // Sequencer: frame, texture size, scene changes, packets, faders and shut-down.
 #include "EngineTestSupport.h"
 
+#include "console/ZynTimer.h"
 #include "engine/ZynPicker.h"
 #include "engine/ZynSceneCatalogue.h"
 #include "engine/ZynVis.h"
@@ -377,4 +378,69 @@ TEST_F(VisTest, DuringAChangeEachSceneAdvancesOncePerFrame)
     vis.Frame(data, 0.1f);
     EXPECT_TRUE(log.Has("TZynTextures:TEMPORARY TEXTURE RESIZE (256x128)"));
     glViewport(0, 0, 640, 480);
+}
+
+namespace {
+struct TfadeBrokenCreate : public TZynFader {
+    static inline bool Throw = true;
+    void Create(TVisObject* owner) override
+    {
+        TZynFader::Create(owner);
+        Name = "Fixed";
+        if (Throw) throw std::runtime_error("no memory for the grid");
+    }
+};
+}  // namespace
+
+TEST_F(VisTest, AClassThatFailsToBuildKeepsItsNumberAndCanBeRetried)
+{
+    LogCapture log;
+    static const TZynSceneClass probe = ZynSceneClassOf<TvisProbe>("TvisProbe");
+    static const std::vector<TZynSceneClass> scenes = {ZynSceneCatalogue()[0], probe, ZynSceneCatalogue()[2]};
+    static const std::vector<TZynFaderClass> faders = {ZynFaderClassOf<TfadeBrokenCreate>("TfadeBroken")};
+    ProbeSettings::ThrowInInit = true;
+    TfadeBrokenCreate::Throw = true;
+    zcSCENE_StartScene = 0;
+    TVisObject vis(scenes, faders);
+    EXPECT_TRUE(log.Has("#ERROR : TVisObject.Create - COULD NOT CREATE SCENE [1] TvisProbe - init failed"));
+    EXPECT_TRUE(log.Has("#ERROR : TVisObject.Create - COULD NOT CREATE FADER [0] TfadeBroken - no memory for the grid"));
+    ASSERT_EQ(vis.Scenes->Count(), 3);
+    EXPECT_EQ(vis.Scenes->Items(2)->Section, "SSPHERE");
+    EXPECT_EQ(vis.Scenes->Items(1)->Name, "TvisProbe");
+    // The stand-ins work: a change through the base fader cuts after one frame.
+    TVisData data = Silence();
+    vis.Frame(data, 0.1f);
+    vis.SceneChange(1, 0);
+    vis.Frame(data, 0.1f);
+    EXPECT_GE(vis.FadeProgress, 1.0f);
+    // Once the class builds, a restart brings the real scene and fader.
+    ProbeSettings::ThrowInInit = false;
+    TfadeBrokenCreate::Throw = false;
+    vis.Scenes->RestartScene(1);
+    vis.RestartFader(0);
+    EXPECT_EQ(vis.Scenes->Items(1)->Name, "Probe");
+    EXPECT_EQ(vis.Faders->Items(0)->Name, "Fixed");
+}
+
+TEST_F(VisTest, TimersAndBindingsAreWiredByDefault)
+{
+    LogCapture log;
+    ZynVisHooks = ZynVisDefaultHooks();
+    ASSERT_TRUE(ZynVisHooks.ExecuteBinding);
+    ASSERT_TRUE(ZynVisHooks.TimerAdvance);
+    float before = zcPREF_Intro;
+    TimerReset();
+    TimerAdd("enginetest", "VarInc([PREF.Intro])", 0.15f);
+    {
+        TVisObject vis;
+        TVisData data = Silence();
+        vis.Frame(data, 0.1f);   // the first frame passes no time
+        EXPECT_FLOAT_EQ(zcPREF_Intro, before);
+        vis.Frame(data, 0.1f);
+        EXPECT_FLOAT_EQ(zcPREF_Intro, before);
+        vis.Frame(data, 0.1f);
+        EXPECT_FLOAT_EQ(zcPREF_Intro, before + 0.5f);
+    }
+    TimerReset();
+    zcPREF_Intro = before;
 }

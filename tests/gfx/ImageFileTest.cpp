@@ -295,3 +295,27 @@ TEST(UniqueFileName, TakesTheFirstFreeNumber)
     WriteBytes(base + "0003.bmp", {1});
     EXPECT_EQ(kvUniqueFileName(base, ".bmp"), base + "0002.bmp");
 }
+
+TEST(ShippedPictures, StoredBottomRowFirstSoTheyAreUpright)
+{
+    LogCapture log;
+    // The sample picture has a red "F" in its top-left quarter.
+    TkvImage img = kvLoadTGA(std::string(ZYN_RUNTIME_DIR) + "/custom/Checker.tga");
+    ASSERT_EQ(img.Width, 64);
+    ASSERT_EQ(img.Height, 64);
+    auto isRed = [&](int x, int yFromBottom) {
+        const uint8_t* p = img.At(static_cast<size_t>(yFromBottom) * 64 + x);
+        return p[0] > 200 && p[1] < 120 && p[2] < 120;
+    };
+    EXPECT_TRUE(isRed(10, 63 - 16));    // the F's stem, near the top
+    EXPECT_TRUE(isRed(20, 63 - 7));     // its top bar reaches right
+    EXPECT_FALSE(isRed(10, 16));        // nothing mirrored at the bottom
+    EXPECT_FALSE(isRed(53, 63 - 16));   // nor at the right
+    TkvImage rings = kvBMPLoad(std::string(ZYN_RUNTIME_DIR) + "/custom/Rings.bmp");
+    EXPECT_EQ(rings.Width, 128);
+    // The generated cube faces and main textures are all power-of-two TGA files.
+    for (const char* name : {"cm_0", "cm_5", "FontS", "Lines", "Trail"}) {
+        TkvImage t = kvLoadTGA(std::string(ZYN_RUNTIME_DIR) + "/Images/" + name + ".tga");
+        EXPECT_TRUE(t.HasPixels()) << name;
+    }
+}

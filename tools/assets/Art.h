@@ -26,6 +26,8 @@ Canvas MakeTunnel();               // Tunnel.tga: seamless wall panels
 Canvas MakeLines();                // Lines.tga: 16 bands of periodic line ramps
 Canvas MakeSphereMap(int which);   // 0 CubeMap, 1 SnakeMap, 2 SunMap
 Canvas MakeCubeFace(int face);     // cm_0 .. cm_5: the environment on the six cube faces
+Canvas MakeChecker();              // custom\Checker.tga: 64 x 64 test pattern showing orientation
+Canvas MakeRings();                // custom\Rings.bmp: 128 x 128 concentric colour rings
 bool MakeZy(const std::string& boldFont, Canvas& out, std::string& error);     // Zy.tga: title picture
 bool MakeLogo(const std::string& boldFont, Canvas& out, std::string& error);   // Custom0: logo with alpha
 

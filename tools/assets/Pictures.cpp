@@ -26,8 +26,8 @@ float Stars(V3 d, float density, uint32_t seed)
     const float k = 40;
     int cx = static_cast<int>(std::floor(d.x * k)), cy = static_cast<int>(std::floor(d.y * k)),
         cz = static_cast<int>(std::floor(d.z * k));
-    uint32_t h = Hash(static_cast<uint32_t>(cx * 73856093) ^ static_cast<uint32_t>(cy * 19349663) ^
-                      static_cast<uint32_t>(cz * 83492791) ^ seed);
+    uint32_t h = Hash(static_cast<uint32_t>(cx) * 73856093u ^ static_cast<uint32_t>(cy) * 19349663u ^
+                      static_cast<uint32_t>(cz) * 83492791u ^ seed);
     if ((h & 0xffff) / 65535.0f > density) return 0;
     V3 c{(cx + 0.2f + 0.6f * ((h >> 16) & 0xff) / 255.0f) / k, (cy + 0.2f + 0.6f * ((h >> 24) & 0xff) / 255.0f) / k,
          (cz + 0.5f) / k};
@@ -36,6 +36,10 @@ float Stars(V3 d, float density, uint32_t seed)
 }
 
 // Night sky over a glowing grid floor, a striped sun low in the -z direction.
+using SD = std::function<float(V2)>;
+SD Box(float x, float y, float hw, float hh) { return [=](V2 p) { return sdBox(p, {x, y}, {hw, hh}, 0); }; }
+SD U3(SD a, SD b, SD d) { return [=](V2 p) { return std::min(a(p), std::min(b(p), d(p))); }; }
+
 Col EnvNight(V3 d)
 {
     if (d.y >= 0) {
@@ -287,7 +291,7 @@ Canvas MakeOutdoor()
         float sd = len(V2{x, y} - sun);
         c = addc(c, scale(rgb(1, 0.8f, 0.5f), std::exp(-sd * sd / 900) * 0.7f));
         if (sd < 13) c = mix(c, rgb(1, 0.97f, 0.85f), smooth(13, 11, sd));
-        float cl = Fbm(x / 40, y / 14, static_cast<int>(n / 40.0f * 4), 4, 5);
+        float cl = Fbm(x / 32, y / 14, n / 32, 4, 5);
         c = mix(c, rgb(1, 0.95f, 0.92f), smooth(0.55f, 0.8f, cl) * (1 - t) * 0.8f);
         const Col hills[3] = {rgb(0.42f, 0.45f, 0.62f), rgb(0.25f, 0.35f, 0.42f), rgb(0.1f, 0.22f, 0.15f)};
         for (int l = 0; l < 3; l++) {
@@ -295,7 +299,7 @@ Canvas MakeOutdoor()
             if (y < top) continue;
             float slope = ridge(x + 1.5f, l) - ridge(x - 1.5f, l);   // rising to the right: lit from the right
             float below = y - top;
-            float rock = Fbm(x / 9 + l * 5, y / 6, static_cast<int>(n / 9.0f), 4, 41 + l);
+            float rock = Fbm(x / 8 + l * 5, y / 6, n / 8, 4, 41 + l);
             float light = clamp01(0.5f + slope * 0.1f * std::exp(-below / 18) + (rock - 0.5f) * 0.9f);
             Col h = scale(hills[l], 0.7f + 0.6f * light);
             float alt = horizon - y;
@@ -312,7 +316,7 @@ Canvas MakeOutdoor()
             return col;
         }
         float depth = p.y - horizon;   // mirror image with ripples
-        float wob = 2.5f * std::sin(p.y * 0.9f + 3 * ValueNoise(p.x / 12, p.y / 3, 1 << 16, 9)) * depth / n;
+        float wob = 2.5f * std::sin(p.y * 0.9f + 3 * ValueNoise(p.x / 16, p.y / 3, n / 16, 9)) * depth / n;
         Col col = scene(p.x + wob, horizon - depth - 1);
         col = mix(col, rgb(0.05f, 0.15f, 0.25f), 0.35f + 0.3f * depth / (n - horizon));
         col.a = 1;
@@ -334,7 +338,7 @@ Canvas MakeTunnel()
         float ex = std::min(lx, pw - lx), ey = std::min(ly, ph - ly);
         float seam = std::min(ex, ey);
         float metal = Fbm(p.x / 16, p.y / 16, 16, 5, 77);
-        float streak = ValueNoise(p.x / 2, p.y / 32, 128, 3);
+        float streak = ValueNoise2(p.x / 2, p.y / 32, 128, 8, 3);
         Col base = mix(rgb(0.18f, 0.2f, 0.28f), rgb(0.42f, 0.45f, 0.55f), metal * 0.8f + streak * 0.2f);
         // bevel: lit from the top left
         float bevel = 0;
@@ -377,6 +381,35 @@ Canvas MakeLines()
         if (k >= 8) col = mix(scale(rainbow, 0.2f + 0.8f * d * d), rgb(1, 1, 1), line * 0.8f);   // glowing ramps
         col.a = 1;
         return col;
+    });
+    return c;
+}
+
+Canvas MakeChecker()
+{
+    const int n = 64;
+    Canvas c(n, n);
+    c.Paint([&](V2 p) {
+        bool odd = (static_cast<int>(p.x) / 8 + static_cast<int>(p.y) / 8) % 2;
+        Col col = odd ? rgb(0.9f, 0.9f, 0.95f) : rgb(0.2f, 0.25f, 0.4f);
+        return col;
+    });
+    // an "F" in the top-left quarter shows which way is up and which is left
+    c.Shape(0, 0, 32, 32, rgb(1, 0.3f, 0.2f), U3(Box(10, 16, 2.5f, 11), Box(17, 7.5f, 9, 2.5f), Box(15, 16, 6, 2.2f)));
+    return c;
+}
+
+Canvas MakeRings()
+{
+    const int n = 128;
+    Canvas c(n, n);
+    c.Paint([&](V2 p) {
+        float r = len(p - V2{n / 2.0f, n / 2.0f}) / (n / 2.0f);
+        float h = r * 3;
+        Col col{0.5f + 0.5f * std::cos(2 * kPi * h), 0.5f + 0.5f * std::cos(2 * kPi * (h - 0.333f)),
+                0.5f + 0.5f * std::cos(2 * kPi * (h - 0.667f)), 1};
+        float band = 0.6f + 0.4f * std::cos(r * 40);
+        return scale(col, band * smooth(1.05f, 0.9f, r) + 0.05f);
     });
     return c;
 }

@@ -192,22 +192,24 @@ uint32_t Hash(uint32_t x)
     return x;
 }
 
-static float Lattice(int x, int y, int period, uint32_t seed)
+static float Lattice(int x, int y, int periodX, int periodY, uint32_t seed)
 {
-    x = ((x % period) + period) % period;
-    y = ((y % period) + period) % period;
+    x = ((x % periodX) + periodX) % periodX;
+    y = ((y % periodY) + periodY) % periodY;
     return (Hash(static_cast<uint32_t>(x) * 73856093U ^ static_cast<uint32_t>(y) * 19349663U ^ seed * 83492791U) &
             0xffffff) / 16777215.0f;
 }
 
-float ValueNoise(float x, float y, int period, uint32_t seed)
+float ValueNoise(float x, float y, int period, uint32_t seed) { return ValueNoise2(x, y, period, period, seed); }
+
+float ValueNoise2(float x, float y, int periodX, int periodY, uint32_t seed)
 {
     int xi = static_cast<int>(std::floor(x)), yi = static_cast<int>(std::floor(y));
     float fx = x - xi, fy = y - yi;
     fx = fx * fx * (3 - 2 * fx);
     fy = fy * fy * (3 - 2 * fy);
-    float a = Lattice(xi, yi, period, seed), b = Lattice(xi + 1, yi, period, seed);
-    float c = Lattice(xi, yi + 1, period, seed), d = Lattice(xi + 1, yi + 1, period, seed);
+    float a = Lattice(xi, yi, periodX, periodY, seed), b = Lattice(xi + 1, yi, periodX, periodY, seed);
+    float c = Lattice(xi, yi + 1, periodX, periodY, seed), d = Lattice(xi + 1, yi + 1, periodX, periodY, seed);
     return (a + (b - a) * fx) + ((c + (d - c) * fx) - (a + (b - a) * fx)) * fy;
 }
 

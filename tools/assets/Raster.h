@@ -89,6 +89,7 @@ float sdArc(V2 p, V2 c, float r, float a0, float a1, float halfWidth);
 
 // ---- noise (tileable over period cells) ----
 float ValueNoise(float x, float y, int period, uint32_t seed);
+float ValueNoise2(float x, float y, int periodX, int periodY, uint32_t seed);
 float Fbm(float x, float y, int period, int octaves, uint32_t seed);
 uint32_t Hash(uint32_t x);
 

@@ -1,8 +1,9 @@
 // zyn_assets: writes every picture file the program loads into a runtime folder.
 //
-// Usage: zyn_assets --out <images dir> --mono <monospaced .ttf> --bold <bold .ttf>
-// Writes the 16 main textures (TGA), the six cube-map faces cm_0..cm_5 (TGA)
-// and the default custom image 0 (the logo, Custom0.bmp + CustomA0.bmp).
+// Usage: zyn_assets --out <images dir> --custom <custom dir> --mono <monospaced .ttf> --bold <bold .ttf>
+// Writes the 16 main textures (TGA), the six cube-map faces cm_0..cm_5 (TGA),
+// the default custom image 0 (the logo, Custom0.bmp + CustomA0.bmp) and two
+// sample pictures for the custom-texture commands (custom folder).
 #include "Art.h"
 
 #include <cstdio>
@@ -13,17 +14,19 @@ using namespace art;
 
 int main(int argc, char** argv)
 {
-    std::string out, mono, bold;
+    std::string out, custom, mono, bold;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (!std::strcmp(argv[i], "--out")) out = argv[i + 1];
+        else if (!std::strcmp(argv[i], "--custom")) custom = argv[i + 1];
         else if (!std::strcmp(argv[i], "--mono")) mono = argv[i + 1];
         else if (!std::strcmp(argv[i], "--bold")) bold = argv[i + 1];
     }
-    if (out.empty() || mono.empty() || bold.empty()) {
-        std::fprintf(stderr, "usage: zyn_assets --out <dir> --mono <font.ttf> --bold <font.ttf>\n");
+    if (out.empty() || custom.empty() || mono.empty() || bold.empty()) {
+        std::fprintf(stderr, "usage: zyn_assets --out <dir> --custom <dir> --mono <font.ttf> --bold <font.ttf>\n");
         return 2;
     }
     mkdir(out.c_str(), 0755);
+    mkdir(custom.c_str(), 0755);
     bool ok = true;
     auto save = [&](const Canvas& c, const char* name, bool alpha) {
         if (!c.SaveTGA(out + "/" + name, alpha)) {
@@ -69,5 +72,7 @@ int main(int argc, char** argv)
         return 1;
     }
     ok = logo.SaveBMP(out + "/Custom0.bmp", false) && logo.SaveBMP(out + "/CustomA0.bmp", true) && ok;
+    ok = MakeChecker().SaveTGA(custom + "/Checker.tga", false) && ok;
+    ok = MakeRings().SaveBMP(custom + "/Rings.bmp", false) && ok;
     return ok ? 0 : 1;
 }
