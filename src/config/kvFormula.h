@@ -93,6 +93,7 @@ struct TkvFormulaInstr {
 // operands fused into the operations that use them (internal).
 struct TkvFormulaStep {
     uint8_t Op = 0;
+    float Aux = 0.0f;   // second literal of two-operand steps
     union {
         float Value;
         float* Var;
