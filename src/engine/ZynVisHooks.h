@@ -61,5 +61,6 @@ struct TZynVisHooks {
 };
 
 extern TZynVisHooks ZynVisHooks;
-// The slots wired from the start (key bindings and timers), the rest empty.
+// The slots wired from the start (key bindings, timers and, once start-up
+// provides it, the loading screen), the rest empty.
 TZynVisHooks ZynVisDefaultHooks();
