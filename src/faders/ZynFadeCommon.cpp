@@ -88,3 +88,40 @@ TFadeCubeTiming FadeCubeTiming(float time, float duration, float aspectTime, flo
     r.aspect = (1 - r.a) + r.a * viewportAspect;
     return r;
 }
+
+void FadeDrawStrips(int32_t strips, float shift, bool horizontal)
+{
+    glBegin(GL_QUADS);
+    for (int32_t i = 0; i < strips; i++) {
+        float a0 = float(i) / strips, a1 = float(i + 1) / strips;
+        float d = (i % 2 == 0) ? shift : -shift;
+        if (horizontal) FadeQuad(d, a0, 1 + d, a1, 0, a0, 1, a1);   // even strips right
+        else FadeQuad(a0, d, a1, 1 + d, a0, 0, a1, 1);              // even strips up
+    }
+    glEnd();
+}
+
+void FadeDrawCells(int32_t sx, int32_t sy, float e, float turn)
+{
+    // Corner i (lower left first, counter-clockwise) relative to the cell centre.
+    float ox[4], oy[4];
+    for (int i = 0; i < 4; i++) {
+        float phi = i * ZynPi / 2 - ZynPi / 4 + turn;
+        ox[i] = std::sin(phi) * e / sx / std::sqrt(2.0f);
+        oy[i] = -std::cos(phi) * e / sy / std::sqrt(2.0f);
+    }
+    glBegin(GL_QUADS);
+    for (int32_t r = 0; r < sy; r++) {
+        for (int32_t c = 0; c < sx; c++) {
+            float s0 = float(c) / sx, s1 = float(c + 1) / sx;
+            float t0 = float(r) / sy, t1 = float(r + 1) / sy;
+            float cx = (s0 + s1) / 2, cy = (t0 + t1) / 2;
+            const float ts[4] = {s0, s1, s1, s0}, tt[4] = {t0, t0, t1, t1};
+            for (int i = 0; i < 4; i++) {
+                glTexCoord2f(ts[i], tt[i]);
+                glVertex2f(cx + ox[i], cy + oy[i]);
+            }
+        }
+    }
+    glEnd();
+}

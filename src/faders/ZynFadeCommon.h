@@ -31,6 +31,13 @@ void FadeBindTexture(uint32_t tex);
 // Textured quad x0..x1, y0..y1 with texture coordinates s0..s1, t0..t1 (inside glBegin(GL_QUADS)).
 void FadeQuad(float x0, float y0, float x1, float y1, float s0, float t0, float s1, float t1);
 
+// The outgoing picture cut into strips (horizontal: rows, else columns), even
+// strips moved by +shift and odd ones by -shift across the strips' direction.
+void FadeDrawStrips(int32_t strips, float shift, bool horizontal);
+// The outgoing picture cut into sx x sy cells, each scaled by e about its centre
+// and turned by turn radians; corners keep the cell's texture rectangle.
+void FadeDrawCells(int32_t sx, int32_t sy, float e, float turn);
+
 // Timing of the two cube transitions: the animation time T (clamped to the
 // duration), the eased turn s in 0..1 and the projection aspect, which runs
 // from 1 (the flat picture fills the screen) to the viewport's aspect and back.

@@ -26,13 +26,7 @@ float TfadeHStrip::Fade(uint32_t newTex, uint32_t oldTex, float dt)
     FadeUnitMapping();
     glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
     glColor4f(1, 1, 1, 1 - p);
-    glBegin(GL_QUADS);
-    for (int32_t i = 0; i < strips; i++) {
-        float y0 = float(i) / strips, y1 = float(i + 1) / strips;
-        float dx = (i % 2 == 0) ? shift : -shift;   // even strips right, odd strips left
-        FadeQuad(dx, y0, 1 + dx, y1, 0, y0, 1, y1);
-    }
-    glEnd();
+    FadeDrawStrips(strips, shift, true);
     FadeEnd();
     return p;
 }

@@ -26,13 +26,7 @@ float TfadeVStrip::Fade(uint32_t newTex, uint32_t oldTex, float dt)
     FadeUnitMapping();
     glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
     glColor4f(1, 1, 1, 1 - p);
-    glBegin(GL_QUADS);
-    for (int32_t i = 0; i < strips; i++) {
-        float x0 = float(i) / strips, x1 = float(i + 1) / strips;
-        float dy = (i % 2 == 0) ? shift : -shift;   // even strips up, odd strips down
-        FadeQuad(x0, dy, x1, 1 + dy, x0, 0, x1, 1);
-    }
-    glEnd();
+    FadeDrawStrips(strips, shift, false);
     FadeEnd();
     return p;
 }
