@@ -128,6 +128,8 @@ TEST_F(FormulaConst, StoresDirectlyWithoutLimits)
     EXPECT_EQ(zcMAIN_ScreenX, std::numeric_limits<int32_t>::min());
 
     zcMAIN_ScreenX = 640;
+    Run("MAIN.ScreenX = 0/0;");                     // NaN has no nearest integer: kept
+    EXPECT_EQ(zcMAIN_ScreenX, 640);
     Run("R = MAIN.ScreenX / 3;");                   // integer rows read as floats
     EXPECT_FLOAT_EQ(zcBASE_R, 640.0f / 3.0f);
     EXPECT_TRUE(Lines.empty());
