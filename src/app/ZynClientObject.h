@@ -35,6 +35,11 @@ public:
 
     // Presence record to the announce target's two ports.
     void AnnouncePresence() { Net.AnnouncePresence(); }
+    // One 88-byte reply record to address:port.
+    bool SendRecord(const std::array<uint8_t, ZynReplySize>& record, const in_addr& address, int port)
+    {
+        return Net.SendRecord(record, address, port);
+    }
 
     TVisData VisData{};                 // the live music record, zero at creation
     std::unique_ptr<TVisObject> Vis;    // the sequencer (null if it could not be built)
