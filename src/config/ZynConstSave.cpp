@@ -2,6 +2,7 @@
 #include "config/ZynConstSave.h"
 
 #include "config/ZynConst.h"
+#include "config/ZynConstFormula.h"
 #include "platform/ZynPath.h"
 
 std::string ConfigFileName() { return ZynPath("\\Zyn.cfg"); }
@@ -23,7 +24,7 @@ void ConstLoad()
             if (!text.empty()) ConstSetString(i, text);
         }
     }
-    // The formula hooks (ConstFormulaSet/Get/Find) are installed here.
+    ConstFormulaInstallHooks();
 }
 
 bool ConstSave()

@@ -7,11 +7,5 @@
 #define ZYN_PENDING(proc, name) \
     void proc(const TParams&, std::string&) { CmdError(std::string(name) + " is not available in this build yet"); }
 
-ZYN_PENDING(ProcScreenshot, "Screenshot")
 ZYN_PENDING(ProcToggleFullscreen, "ToggleFullscreen")
 ZYN_PENDING(ProcQuit, "Quit")
-ZYN_PENDING(ProcTexLine, "TexLine")
-ZYN_PENDING(ProcTexLoad, "TexLoad")
-ZYN_PENDING(ProcTexSize, "TexSize")
-ZYN_PENDING(ProcTexLoadBMP, "TexLoadBMP")
-ZYN_PENDING(ProcTexLoadTGA, "TexLoadTGA")

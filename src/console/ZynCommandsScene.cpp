@@ -1,10 +1,15 @@
-// ZynCommandsScene: scene, fader, announcement and window commands of the
-// general command set.
+// ZynCommandsScene: scene, fader, announcement, window and screenshot
+// commands of the general command set.
 #include "console/ZynCommands.h"
 
 #include "console/ZynCommandHelp.h"
 #include "engine/ZynPicker.h"
 #include "engine/ZynVis.h"
+#include "gfx/kvTex.h"
+#include "gfx/kvTexBMP.h"
+#include "platform/ZynPath.h"
+
+#include <GL/gl.h>
 
 #include <algorithm>
 
@@ -104,4 +109,15 @@ void ProcAnnounce(const TParams& params, std::string& result)
     index = std::clamp(index, 0, count - 1);
     vis.ActiveAnnouncement = index;
     ZynVisHooks.Announce(index, AnnounceText(params[3]), static_cast<float>(seconds));
+}
+
+void ProcScreenshot(const TParams& params, std::string& result)
+{
+    if (!glGetString(GL_VERSION)) throw ECmdError("no picture to capture");
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const std::string file = kvUniqueFileName(ZynPath("\\Screenshot"), ".bmp");
+    CmdPrint("Writing Screenshot to \"" + file + "\"");
+    kvSaveScreenBMP(viewport[0], viewport[1], viewport[2], viewport[3], file);
+    CmdPrint("Done.");
 }

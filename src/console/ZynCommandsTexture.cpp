@@ -4,6 +4,9 @@
 #include "console/ZynCommandHelp.h"
 #include "console/ZynCommands.h"
 #include "engine/ZynVis.h"
+#include "gfx/ZynTextures.h"
+#include "gfx/kvTexBMP.h"
+#include "platform/ZynPath.h"
 
 namespace {
 
@@ -76,3 +79,76 @@ bool TexFileNameAllowed(const std::string& name)
     }
     return true;
 }
+
+namespace {
+
+tZynTextures& Textures()
+{
+    tZynTextures* tex = Sequencer().Textures();
+    if (!tex) throw ECmdError("no textures are loaded");
+    return *tex;
+}
+
+// Custom image number of a parameter, or -1 after the range error line.
+int32_t CustomNumber(const TParams& params)
+{
+    int32_t n = CmdParamInt(params, 1);
+    if (n < 0 || n >= kZynCustomTextures) {
+        CmdError("Number not within allowed range of textures (0->" + std::to_string(kZynCustomTextures - 1) + ")");
+        return -1;
+    }
+    return n;
+}
+
+bool PowerOfTwo(int32_t v) { return v > 0 && (v & (v - 1)) == 0; }
+
+void LoadCustomFile(const TParams& params, const char* name, TkvImage (*reader)(const std::string&))
+{
+    if (params.size() != 3) return ShowCommandHelp(name);
+    int32_t n = CustomNumber(params);
+    if (n < 0) return;
+    if (!TexFileNameAllowed(params[2])) {
+        CmdError("\"" + params[2] + "\" is not a file name in the custom folder");
+        return;
+    }
+    tZynTextures& tex = Textures();
+    kvFreeImage(tex.Custom[n]);
+    tex.CustomTexReplace(n, reader(ZynPath("\\custom\\" + params[2])));
+}
+
+} // namespace
+
+void ProcTexLine(const TParams& params, std::string& result)
+{
+    if (params.size() != 4) return ShowCommandHelp("TexLine");
+    int32_t n = CmdParamInt(params, 1);
+    int32_t start = CmdParamInt(params, 2);
+    std::vector<uint32_t> pixels = TexLinePixels(params[3]);
+    Textures().CustomTexLine(n, start, pixels.data(), static_cast<int32_t>(pixels.size()));
+}
+
+void ProcTexLoad(const TParams& params, std::string& result)
+{
+    if (params.size() != 2) return ShowCommandHelp("TexLoad");
+    int32_t n = CustomNumber(params);
+    if (n >= 0) Textures().CustomTexToGL(n);
+}
+
+void ProcTexSize(const TParams& params, std::string& result)
+{
+    if (params.size() != 4) return ShowCommandHelp("TexSize");
+    int32_t n = CustomNumber(params);
+    if (n < 0) return;
+    int32_t width = CmdParamInt(params, 2);
+    int32_t height = CmdParamInt(params, 3);
+    // Sides stop at TexMaxSide so one command cannot ask for gigabytes.
+    if (!PowerOfTwo(width) || !PowerOfTwo(height) || width > TexMaxSide || height > TexMaxSide) {
+        CmdError("Image Sizes must be 64,128,256,512 etc. pixels wide and high");
+        return;
+    }
+    Textures().CustomTexSize(n, width, height);
+}
+
+void ProcTexLoadBMP(const TParams& params, std::string& result) { LoadCustomFile(params, "TexLoadBMP", kvBMPLoad); }
+
+void ProcTexLoadTGA(const TParams& params, std::string& result) { LoadCustomFile(params, "TexLoadTGA", kvLoadTGA); }

@@ -16,6 +16,10 @@ void ProcTexSize(const TParams& params, std::string& result);
 void ProcTexLoadBMP(const TParams& params, std::string& result);
 void ProcTexLoadTGA(const TParams& params, std::string& result);
 
+// Largest side TexSize gives a custom image (keeps one command from asking
+// for gigabytes).
+constexpr int32_t TexMaxSide = 4096;
+
 // TexLine's pixel text: one value per whole group of 8 hexadecimal
 // characters (a shorter rest is ignored; characters that are no hex digit
 // count as 0).

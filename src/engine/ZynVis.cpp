@@ -2,6 +2,12 @@
 #include "engine/ZynVis.h"
 
 #include "app/ZynLog.h"
+#include "console/ZynKeyBind.h"
+#include "console/ZynTimer.h"
+#if __has_include("app/ZynInit.h")
+#include "app/ZynInit.h"
+#define ZYN_VIS_HAS_LOADING_SCREEN 1
+#endif
 #include "engine/ZynGLState.h"
 #include "engine/ZynPicker.h"
 #include "engine/ZynSceneCatalogue.h"
@@ -12,7 +18,18 @@
 #include <algorithm>
 #include <exception>
 
-TZynVisHooks ZynVisHooks;
+TZynVisHooks ZynVisDefaultHooks()
+{
+    TZynVisHooks hooks;
+    hooks.ExecuteBinding = [](int32_t code) { ExecuteBinding(code); };
+    hooks.TimerAdvance = [](float dt) { TimerTick(dt); };
+#if ZYN_VIS_HAS_LOADING_SCREEN
+    hooks.ShowLoading = [](const std::string& text, float progress) { ShowLoading(text, progress); };
+#endif
+    return hooks;
+}
+
+TZynVisHooks ZynVisHooks = ZynVisDefaultHooks();
 
 namespace {
 int g_stopping = 0;   // sequencers being destroyed right now

@@ -9,7 +9,8 @@
 // and 8). The client object owns the one instance and calls Frame and
 // HandlePacket.
 // Depends on: engine/ZynSceneList, engine/ZynFadeList, engine/ZynPicker,
-// engine/ZynSceneCatalogue, engine/ZynVisHooks, app/ZynPacket, app/ZynLog, OpenGL.
+// engine/ZynSceneCatalogue, engine/ZynVisHooks, console/ZynKeyBind and
+// console/ZynTimer (program events, timers), app/ZynPacket, app/ZynLog, OpenGL.
 #pragma once
 
 #include "app/ZynPacket.h"

@@ -4,8 +4,9 @@
 // timer queue, shows announcements, runs the gamma strobe and draws the
 // in-picture user interface; its construction draws the loading screen and
 // loads the predefines. Those modules depend on the engine, not the other way
-// round, so start-up fills these slots with their entry points. An empty slot
-// is skipped, which is also what the engine's own tests rely on.
+// round, so start-up fills these slots with their entry points; the key
+// bindings and the timer queue are wired from the start. An empty slot is
+// skipped, which is also what the engine's own tests rely on.
 // Depends on: engine/ZynEngineDeps (TVisData).
 #pragma once
 
@@ -60,3 +61,6 @@ struct TZynVisHooks {
 };
 
 extern TZynVisHooks ZynVisHooks;
+// The slots wired from the start (key bindings, timers and, once start-up
+// provides it, the loading screen), the rest empty.
+TZynVisHooks ZynVisDefaultHooks();

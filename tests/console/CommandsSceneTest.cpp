@@ -7,6 +7,11 @@
 #include "console/ZynCmdInterp.h"
 #include "console/ZynCommands.h"
 #include "engine/ZynVis.h"
+#include "gfx/ZynTextures.h"
+#include "gfx/kvTex.h"
+
+#include <filesystem>
+#include <fstream>
 
 #include <gtest/gtest.h>
 
@@ -159,6 +164,92 @@ TEST_F(CommandsSceneTest, WindowCommandsReachTheInterface)
     ExecuteLine("WindowOpenMain");
     EXPECT_EQ(calls, (std::vector<std::string>{"console", "close", "main"}));
     EXPECT_TRUE(log.Lines.empty());
+}
+
+TEST_F(CommandsSceneTest, CustomImageEditing)
+{
+    tZynTextures* tex = vis->Textures();
+    ASSERT_NE(tex, nullptr);
+    log.Lines.clear();
+    ExecuteLine("TexSize(0, 4, 2)");
+    ASSERT_EQ(tex->Custom[0].Width, 4);
+    ASSERT_EQ(tex->Custom[0].Height, 2);
+    ExecuteLine("TexLine(0, 3, [FF0000FF00FF00FF])");
+    const uint8_t* p3 = tex->Custom[0].At(3);
+    const uint8_t* p4 = tex->Custom[0].At(4);
+    EXPECT_EQ(std::vector<int>(p3, p3 + 8), (std::vector<int>{0xFF, 0, 0, 0xFF, 0xFF, 0, 0xFF, 0}));
+    EXPECT_EQ(tex->Custom[0].At(2)[3], 0);   // untouched
+    ExecuteLine("TexLoad(0)");
+    EXPECT_NE(tex->Textures[0], 0u);
+    EXPECT_TRUE(log.Has("tZynTextures.CustomTexToGL - Loading 0"));
+    ExecuteLine("TexSize(0, 8, 8)");   // an image with pixels is stretched
+    EXPECT_EQ(tex->Custom[0].Width, 8);
+    EXPECT_TRUE(log.Has("KVTEX (kvStretchImage) - Stretching 4x2 to 8x8"));
+}
+
+TEST_F(CommandsSceneTest, CustomImageRangeAndSizeChecks)
+{
+    tZynTextures* tex = vis->Textures();
+    ASSERT_NE(tex, nullptr);
+    log.Lines.clear();
+    ExecuteLine("TexLoad(8)");
+    ExecuteLine("TexSize(-1, 4, 4)");
+    ExecuteLine("TexSize(1, 100, 64)");
+    ExecuteLine("TexSize(1, 8192, 8)");
+    ExecuteLine("TexSize(1, 0, 8)");
+    const std::string range = "#ERROR : Number not within allowed range of textures (0->7)";
+    const std::string sizes = "#ERROR : Image Sizes must be 64,128,256,512 etc. pixels wide and high";
+    EXPECT_EQ(log.Lines, (std::vector<std::string>{range, range, sizes, sizes, sizes}));
+    EXPECT_FALSE(tex->Custom[1].HasPixels());
+    log.Lines.clear();
+    ExecuteLine("TexLoad;TexSize(1, 2);TexLine(1, 2);TexLoadTGA(1)");
+    EXPECT_EQ(log.Lines.size(), 4u);
+    for (const std::string& l : log.Lines) EXPECT_EQ(l.rfind(">No help found for", 0), 0u) << l;
+}
+
+TEST_F(CommandsSceneTest, CustomImageFromFiles)
+{
+    tZynTextures* tex = vis->Textures();
+    ASSERT_NE(tex, nullptr);
+    std::filesystem::create_directories(log.Dir + "/custom");
+    TkvImage picture = kvNewImage(8, 4);
+    picture.At(0)[0] = 200;
+    ASSERT_TRUE(kvSaveTGA(picture, log.Dir + "/custom/pic.tga"));
+    log.Lines.clear();
+    ExecuteLine("TexLoadTGA(1, [pic.tga])");
+    ASSERT_TRUE(tex->Custom[1].HasPixels());
+    EXPECT_EQ(tex->Custom[1].Width, 8);
+    EXPECT_NE(tex->Textures[1], 0u);
+
+    // Only plain names inside the custom folder are read.
+    std::ofstream(log.Dir + "/secret.tga") << "x";
+    log.Lines.clear();
+    ExecuteLine("TexLoadTGA(1, [../secret.tga]);TexLoadBMP(1, [/etc/passwd])");
+    EXPECT_EQ(log.Lines, (std::vector<std::string>{
+                             "#ERROR : \"../secret.tga\" is not a file name in the custom folder",
+                             "#ERROR : \"/etc/passwd\" is not a file name in the custom folder"}));
+    EXPECT_TRUE(tex->Custom[1].HasPixels());   // refused before anything was freed
+
+    ExecuteLine("TexLoadBMP(2, [missing.bmp])");
+    EXPECT_FALSE(tex->Custom[2].HasPixels());
+    bool loaderLine = false;
+    for (const std::string& l : log.Lines) loaderLine |= l.rfind("KVTEXBMP ERROR (kvBMPLoad)", 0) == 0;
+    EXPECT_TRUE(loaderLine);
+}
+
+TEST_F(CommandsSceneTest, ScreenshotsTakeTheNextFreeNumber)
+{
+    log.Lines.clear();
+    ExecuteLine("Screenshot");
+    ExecuteLine("Screenshot(1, 2)");
+    const std::string first = log.Dir + "/Screenshot0000.bmp";
+    const std::string second = log.Dir + "/Screenshot0001.bmp";
+    EXPECT_TRUE(std::filesystem::exists(first));
+    EXPECT_TRUE(std::filesystem::exists(second));
+    EXPECT_EQ(std::filesystem::file_size(first), 640u * 480u * 3u + 54u);
+    EXPECT_TRUE(log.Has(">Writing Screenshot to \"" + first + "\""));
+    EXPECT_TRUE(log.Has(">Writing Screenshot to \"" + second + "\""));
+    EXPECT_TRUE(log.Has(">Done."));
 }
 
 TEST(CommandsNoSceneTest, SceneCommandsWithoutSequencerReportIt)

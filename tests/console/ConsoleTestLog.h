@@ -4,6 +4,7 @@
 
 #include "app/ZynLog.h"
 #include "platform/ZynPath.h"
+#include "platform/kvLog.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -20,11 +21,13 @@ public:
         Dir = mkdtemp(pattern.data()) ? pattern : std::string("/tmp");
         savedBase = ZynBaseDir();
         ZynSetBaseDir(Dir);
+        kvLogSetSink([](const std::string& line) { ZynLogLine(line); });   // as the program does
         Capture();
     }
     ~TConsoleTestLog()
     {
         ZynLogSetConsoleSink(nullptr);
+        kvLogSetSink(nullptr);
         ZynSetBaseDir(savedBase);
         std::error_code ec;
         if (Dir != "/tmp") std::filesystem::remove_all(Dir, ec);

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <unistd.h>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -23,12 +24,19 @@ class LogCapture {
 public:
     LogCapture()
     {
-        static std::string dir = [] {
-            auto d = std::filesystem::temp_directory_path() / ("zyn_engine_test_" + std::to_string(getpid()));
-            std::filesystem::create_directories(d);
-            return d.string();
-        }();
-        ZynSetBaseDir(dir);
+        // One scratch folder per test process, removed when the process ends.
+        struct Scratch {
+            std::filesystem::path Dir =
+                std::filesystem::temp_directory_path() / ("zyn_engine_test_" + std::to_string(getpid()));
+            Scratch() { std::filesystem::create_directories(Dir); }
+            ~Scratch()
+            {
+                std::error_code ec;
+                std::filesystem::remove_all(Dir, ec);
+            }
+        };
+        static Scratch scratch;
+        ZynSetBaseDir(scratch.Dir.string());
         ZynLogSetConsoleSink([this](const std::string& l) { Lines.push_back(l); });
     }
     ~LogCapture() { ZynLogSetConsoleSink(nullptr); }

@@ -1,6 +1,7 @@
 // Sequencer: frame, texture size, scene changes, packets, faders and shut-down.
 #include "EngineTestSupport.h"
 
+#include "console/ZynTimer.h"
 #include "engine/ZynPicker.h"
 #include "engine/ZynSceneCatalogue.h"
 #include "engine/ZynVis.h"
@@ -413,4 +414,27 @@ TEST_F(VisTest, AClassThatFailsToBuildKeepsItsNumberAndCanBeRetried)
     vis.RestartFader(0);
     EXPECT_EQ(vis.Scenes->Items(1)->Name, "Probe");
     EXPECT_EQ(vis.Faders->Items(0)->Name, "Fixed");
+}
+
+TEST_F(VisTest, TimersAndBindingsAreWiredByDefault)
+{
+    LogCapture log;
+    ZynVisHooks = ZynVisDefaultHooks();
+    ASSERT_TRUE(ZynVisHooks.ExecuteBinding);
+    ASSERT_TRUE(ZynVisHooks.TimerAdvance);
+    float before = zcPREF_Intro;
+    TimerReset();
+    TimerAdd("enginetest", "VarInc([PREF.Intro])", 0.15f);
+    {
+        TVisObject vis;
+        TVisData data = Silence();
+        vis.Frame(data, 0.1f);   // the first frame passes no time
+        EXPECT_FLOAT_EQ(zcPREF_Intro, before);
+        vis.Frame(data, 0.1f);
+        EXPECT_FLOAT_EQ(zcPREF_Intro, before);
+        vis.Frame(data, 0.1f);
+        EXPECT_FLOAT_EQ(zcPREF_Intro, before + 0.5f);
+    }
+    TimerReset();
+    zcPREF_Intro = before;
 }

@@ -26,8 +26,8 @@ float Stars(V3 d, float density, uint32_t seed)
     const float k = 40;
     int cx = static_cast<int>(std::floor(d.x * k)), cy = static_cast<int>(std::floor(d.y * k)),
         cz = static_cast<int>(std::floor(d.z * k));
-    uint32_t h = Hash(static_cast<uint32_t>(cx * 73856093) ^ static_cast<uint32_t>(cy * 19349663) ^
-                      static_cast<uint32_t>(cz * 83492791) ^ seed);
+    uint32_t h = Hash(static_cast<uint32_t>(cx) * 73856093u ^ static_cast<uint32_t>(cy) * 19349663u ^
+                      static_cast<uint32_t>(cz) * 83492791u ^ seed);
     if ((h & 0xffff) / 65535.0f > density) return 0;
     V3 c{(cx + 0.2f + 0.6f * ((h >> 16) & 0xff) / 255.0f) / k, (cy + 0.2f + 0.6f * ((h >> 24) & 0xff) / 255.0f) / k,
          (cz + 0.5f) / k};
