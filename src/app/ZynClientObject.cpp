@@ -3,6 +3,7 @@
 
 #include "app/ZynLog.h"
 #include "app/ZynOptions.h"
+#include "console/ZynConsole.h"
 #include "engine/ZynVis.h"
 
 #include <GL/gl.h>
@@ -103,6 +104,8 @@ void TZynClient::Frame(float dt)
         glClearColor(0, 0, 0, 0);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
+    // 6. The --exec line, once, after the first frame.
+    ConsoleFrameDone();
 }
 
 void TZynClient::Key(bool pressed, int32_t code, bool isVirtualKey)

@@ -2,6 +2,7 @@
 // commands of the general command set.
 #include "console/ZynCommands.h"
 
+#include "app/ZynClientObject.h"
 #include "console/ZynCommandHelp.h"
 #include "engine/ZynPicker.h"
 #include "engine/ZynVis.h"
@@ -28,7 +29,11 @@ TVisObject& Sequencer()
 
 } // namespace
 
-TVisObject* CmdSequencer() { return g_sequencer; }
+TVisObject* CmdSequencer()
+{
+    if (g_sequencer) return g_sequencer;
+    return Client ? Client->Vis.get() : nullptr;
+}
 
 void CmdUseSequencer(TVisObject* vis) { g_sequencer = vis; }
 

@@ -3,6 +3,7 @@
 
 #include "app/ZynLog.h"
 #include "console/ZynCmdInterp.h"
+#include "console/ZynKeyDef.h"
 #include "config/ZynConstSave.h"
 #include "platform/ZynIni.h"
 
@@ -61,6 +62,12 @@ int TBindList::SetBinding(int32_t code, const std::string& command)
 void ExecuteBinding(int32_t code)
 {
     if (BindList) BindList->ExecuteBinding(code);
+}
+
+void ExecuteKeyBinding(bool pressed, int32_t code, bool isVirtualKey)
+{
+    if (!isVirtualKey) return;
+    ExecuteBinding(pressed ? code : code + KeyUpOffset);
 }
 
 static const char* const BindSection = "BIND";

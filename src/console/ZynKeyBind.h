@@ -51,6 +51,9 @@ bool BindWindowOpen();
 
 // Runs the binding of code on BindList when the list exists.
 void ExecuteBinding(int32_t code);
+// A window key event: a virtual-key press runs the binding of code, a
+// release the binding of code + 512; character events run none.
+void ExecuteKeyBinding(bool pressed, int32_t code, bool isVirtualKey);
 
 // A command text as stored: CR and LF removed (a line break would split the
 // command and break the "BIND" section of Zyn.cfg).

@@ -71,7 +71,8 @@ void TZynTelnetUser::SendRaw(const std::string& text)
 {
     if (!Connected()) return;
     Outbox += text;
-    FlushOutput();
+    // While input is processed the echo is collected and sent in one go.
+    if (!Busy) FlushOutput();
 }
 
 void TZynTelnetUser::Echo(const std::string& text)
@@ -177,7 +178,9 @@ void TZynTelnetUser::ProcessInput(std::string chunk)
 {
     if (Busy) return;
     Busy = true;
-    for (size_t p = 0; p < chunk.size() && !ShouldClose(); p++) {
+    // Input that arrived before the peer went away still runs; only a PIN
+    // lockout drops the rest.
+    for (size_t p = 0; p < chunk.size() && !CloseAfterOutput; p++) {
         const unsigned char c = static_cast<unsigned char>(chunk[p]);
         const bool editing = c == kNul || c == kBackspace || c == kDel || c == kLf || c == kCr;
         const bool plain = !editing && c != kEsc;
@@ -205,6 +208,7 @@ void TZynTelnetUser::ProcessInput(std::string chunk)
         }
     }
     Busy = false;
+    FlushOutput();
 }
 
 void TZynTelnetUser::EnterLine()
@@ -259,8 +263,10 @@ size_t TZynTelnetUser::HandleEscape(std::string& chunk, size_t p)
         }
         return p + 2;
     }
+    // The codes from the ESC on, but no more than MaxKeyEcho of them: pasted
+    // text full of ESC bytes would otherwise echo its whole rest for each one.
     std::string keys;
-    for (size_t q = p; q < chunk.size(); q++)
+    for (size_t q = p; q < chunk.size() && q < p + MaxKeyEcho; q++)
         keys += "KEY[" + std::to_string(static_cast<unsigned char>(chunk[q])) + "]";
     Echo(keys);
     return p + 2;

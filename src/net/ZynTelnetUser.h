@@ -20,6 +20,7 @@ public:
     static constexpr size_t MaxLineLength = 1024;    // longer input is not taken (the console's cap)
     static constexpr int MaxPinTries = 3;            // wrong PINs before the connection closes
     static constexpr size_t MaxOutput = 1u << 20;    // unsent bytes before a stalled user is dropped
+    static constexpr size_t MaxKeyEcho = 8;          // codes shown for an unknown escape sequence
     static constexpr const char* Prompt = "-";
 
     // Takes ownership of a connected, non-blocking socket.

@@ -115,6 +115,21 @@ TEST_F(KeyBindings, ExecuteRunsTheCommandUnlessAWindowIsOpen)
     EXPECT_EQ(Count(">>47 Commands"), 2);
 }
 
+TEST_F(KeyBindings, KeyEventsRunDownAndUpBindings)
+{
+    list_.SetBinding(112, "CmdList");
+    list_.SetBinding(112 + 512, "Help");
+    ExecuteKeyBinding(true, 112, false);                 // a character event: no binding
+    EXPECT_EQ(Count(">>47 Commands"), 0);
+    ExecuteKeyBinding(true, 112, true);
+    ExecuteKeyBinding(true, 112, true);                  // auto-repeat runs it again
+    EXPECT_EQ(Count(">>47 Commands"), 2);
+    EXPECT_EQ(Count(">>HELP"), 0);
+    ExecuteKeyBinding(false, 112, true);
+    EXPECT_EQ(Count(">>HELP"), 1);
+    EXPECT_EQ(Count(">>47 Commands"), 2);
+}
+
 TEST_F(KeyBindings, SaveAndLoadRoundTrip)
 {
     list_.SetBinding(112, "SceneChange(2)");

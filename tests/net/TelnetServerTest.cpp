@@ -194,6 +194,15 @@ TEST_F(TelnetServer, OtherEscapeSequencesPrintTheirCodes)
     ASSERT_TRUE(d->WaitFor("KEY[90]", pump_));
     EXPECT_EQ(d->Take(), "\x1bKEY[90]");
     EXPECT_TRUE(server_->User(1)->Line.empty());
+    // The rest of the chunk is shown as codes (up to eight) and then still typed.
+    d->Send("\x1b[1;5Cxyz");
+    ASSERT_TRUE(d->WaitFor("xyz", pump_));
+    EXPECT_EQ(d->Take(), "\x1bKEY[27]KEY[91]KEY[49]KEY[59]KEY[53]KEY[67]KEY[120]KEY[121];5Cxyz");
+    EXPECT_EQ(server_->User(1)->Line, ";5Cxyz");
+    // A flood of escape bytes costs output in proportion to its length.
+    d->Send(std::string(30000, '\x1b') + "\r");
+    ASSERT_TRUE(d->WaitFor("\r\n-", pump_, 10));
+    EXPECT_LT(d->Received().size(), 30000u * 8 * 8);
 }
 
 TEST_F(TelnetServer, ArrowKeysFireTelnetBindingsOnlyWhenUnlocked)
