@@ -6,7 +6,8 @@
 // one instance (Client) after the GL context exists; the window's
 // de-initialisation frees it, so a window rebuild rebuilds the client too.
 // Ports and the demo input come from the command line (ZynOpt).
-// Depends on: app/ZynClientObjectNet (UDP), app/ZynOptions, app/ZynLog,
+// Depends on: app/ZynClientObjectNet (UDP), app/ZynOptions, app/ZynInit
+// (ScreenSaverMode), app/TGLWindow (Quit), app/ZynLog,
 // audio/ZynVisData, engine/ZynVis (TVisObject), net/ZynTelnet, OpenGL.
 #pragma once
 
