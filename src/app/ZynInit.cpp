@@ -5,6 +5,8 @@
 #include "app/ZynClientObject.h"
 #include "app/ZynLog.h"
 #include "app/ZynOptions.h"
+#include "console/ZynCommandHelp.h"
+#include "console/ZynConsole.h"
 #include "config/ZynConstDef.h"
 #include "platform/ZynNumbers.h"
 #include "platform/ZynPath.h"
@@ -51,7 +53,7 @@ bool Contains(const std::string& text, const std::string& part)
 // Console line store, key-binding list and the bindings (console modules).
 void ConInit()
 {
-    Guarded("conInit:ConsoleData Create", [] { /* console line store: ConsoleData create */ });
+    Guarded("conInit:ConsoleData Create", [] { ConsoleCreate(); });
     Guarded("conInit:BindList Create", [] { /* key-binding list create */ });
     Guarded("conInit:BindList.LoadBindList", [] { /* BindList.LoadBindList */ });
 }
@@ -173,7 +175,7 @@ void ZynI_Init()
         Guarded("ZynI_Init:ZynScreenSaveDirWrite", [] { ZynScreenSaveDirWrite(); });
     Guarded("ZynI_Init:conInit", [] { ConInit(); });
     Guarded("ZynI_Init:ConstLoad", [] { /* ConstLoad: constants from Zyn.cfg */ });
-    Guarded("ZynI_Init:HelpInit", [] { /* HelpInit: the help text file */ });
+    Guarded("ZynI_Init:HelpInit", [] { LoadHelp(); });
     ZynLogLine("Setting up GLWINDOW Vars");
     Guarded("ZynI_Init:WindowVars", [] { ZynI_SetupWindowVars(GLWindow, ReadGLWindowRect); });
 }
@@ -257,12 +259,13 @@ void ZynI_Done()
     if (!GLWindow.IsFullscreen && !GLWindow.Fullscreen)
         Guarded("ZynI_Done:WriteWindowRect",
                 [] { WriteGLWindowRect({GLWindow.Left, GLWindow.Top, GLWindow.Width, GLWindow.Height}); });
-    // Help text: freed here (console help module).
+    FreeHelp();
     // Gamma: the saved ramp is restored here (gamma strobe module).
     Guarded("ZynI_Done:ConstSave", [] { /* ConstSave: constants to Zyn.cfg */ });
     ZynLogLine("");
     LogBanner("*  THE END  *", "* * * * * * *");
     // Key bindings: saved here, then the binding list and the console line store freed.
+    ConsoleFree();
 }
 
 // ---------------------------------------------------------------------------
