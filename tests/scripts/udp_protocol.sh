@@ -7,8 +7,20 @@ set -uo pipefail
 RT=$(cd "${1:?usage: udp_protocol.sh RUNTIME_DIR}" && pwd)
 TMP=$(mktemp -d)
 ZPID=
+# Ends zyn: a normal quit request first, then (after 20 s) for good.
+stop_zyn() {
+  [ -n "$ZPID" ] || return 0
+  kill "$ZPID" 2>/dev/null
+  for _ in $(seq 200); do kill -0 "$ZPID" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$ZPID" 2>/dev/null; then
+    echo "note: zyn was still shutting down after 20 s; killed"
+    kill -9 "$ZPID" 2>/dev/null
+  fi
+  wait "$ZPID" 2>/dev/null
+  ZPID=
+}
 cleanup() {
-  if [ -n "$ZPID" ]; then kill "$ZPID" 2>/dev/null; wait "$ZPID" 2>/dev/null; fi
+  stop_zyn
   rm -rf "$TMP"
 }
 trap cleanup EXIT
@@ -103,7 +115,7 @@ quiet=$("${SEND[@]}" get BASE.Bass)
 echo "BASE.Bass loud half $loud, quiet half $quiet"
 check "bass follows the music" "1" "$(awk -v a="$loud" -v b="$quiet" 'BEGIN { print (a > 0.8 && b < 0.4 && a - b > 0.5) ? 1 : 0 }')"
 
-kill "$ZPID" 2>/dev/null; wait "$ZPID" 2>/dev/null; ZPID=
+stop_zyn
 if [ "$fails" -ne 0 ]; then
   echo "--- zyn output"; cat "$TMP/stdout.txt"
   echo "--- ZynLog.txt (last 40 lines)"; tail -40 "$TMP/ZynLog.txt"
