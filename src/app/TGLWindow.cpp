@@ -221,6 +221,8 @@ bool TGLWindow::RegisterWindowClass()
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     if (Headless) setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    // The class name becomes the X11 window class (what window managers match on).
+    setenv("SDL_VIDEO_X11_WMCLASS", ClassName.c_str(), 0);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         Log("RegisterClassEx Failed!");
         Log(std::string("SDL: ") + SDL_GetError());

@@ -37,6 +37,7 @@ start_windowed() {
 D=$WORK/close
 newbase "$D"
 start_windowed "$D"
+xdotool search --class "ZYNvis" | grep -qx "$WID" || fail "window class is not ZYNvis"
 geometry=$(xdotool getwindowgeometry "$WID" | sed -n 's/.*Geometry: //p')
 [ "$geometry" = "640x480" ] || fail "client size $geometry, expected 640x480"
 "$WORK/wmdelete" "$WID" || fail "close request not sent"
