@@ -8,6 +8,11 @@ ROOT=$(pwd)
 BUILD=${ZYN_BUILD_DIR:-$ROOT/build}
 JOBS=${ZYN_JOBS:-$(nproc)}
 
+case "${1:-run}" in
+  run|test) ;;
+  *) echo "usage: scripts/setup.sh run|test" >&2; exit 2 ;;
+esac
+
 bash scripts/packages.sh
 
 cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -17,15 +22,26 @@ case "${1:-run}" in
   run)
     RUNTIME="$BUILD/runtime"
     if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-      echo "Starting Zyn in a window (runtime folder: $RUNTIME)"
-      exec "$RUNTIME/zyn" --demo --announce-to 127.0.0.1
-    else
-      echo "No display: running Zyn headless for about ten seconds on synthesised music"
-      SDL_VIDEODRIVER=offscreen "$RUNTIME/zyn" --headless --demo --announce-to 127.0.0.1 \
-        --udp-port 10556 --frames 600 --fixed-dt 0.0166667 \
-        --exec "TimerAdd(2,[s1],[Screenshot]);TimerAdd(5,[s2],[Screenshot]);TimerAdd(8,[s3],[Screenshot])" || true
-      echo "Log:         $RUNTIME/ZynLog.txt"
-      echo "Screenshots: $(ls "$RUNTIME"/Screenshot*.bmp 2>/dev/null | tr '\n' ' ')"
+      echo "Starting Zyn in a window (runtime folder: $RUNTIME; close the window or press Ctrl+C to stop)"
+      if "$RUNTIME/zyn" --demo --announce-to 127.0.0.1; then
+        echo "Log: $RUNTIME/ZynLog.txt"
+        exit 0
+      fi
+      echo "The window could not be opened (see $RUNTIME/ZynLog.txt); running headless instead."
+    fi
+    [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] || echo "No display found."
+    echo "Rendering 10 seconds of the show headless (600 frames at 60 per second)..."
+    before=$(ls "$RUNTIME"/Screenshot*.bmp 2>/dev/null || true)
+    status=0
+    SDL_VIDEODRIVER=offscreen "$RUNTIME/zyn" --headless --demo --announce-to 127.0.0.1 \
+      --udp-port 10556 --frames 600 --fixed-dt 0.0166667 \
+      --screenshot-frames 150,300,450,600 || status=$?
+    echo "Log:         $RUNTIME/ZynLog.txt"
+    shots=$(comm -13 <(echo "$before" | sort) <(ls "$RUNTIME"/Screenshot*.bmp 2>/dev/null | sort) | tr '\n' ' ')
+    echo "Screenshots: ${shots:-none}"
+    if [ $status -ne 0 ]; then
+      echo "Zyn exited with status $status" >&2
+      exit $status
     fi
     ;;
   test)

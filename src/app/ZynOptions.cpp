@@ -5,6 +5,8 @@
 
 #include <arpa/inet.h>
 
+#include <algorithm>
+
 ZynOptions ZynOpt;
 
 std::string ZynUsageText()
@@ -22,6 +24,7 @@ std::string ZynUsageText()
         "  --reply-port N       peers' port for constant replies and presence (default 557)\n"
         "  --presence-port N    second port for presence announcements (default 555)\n"
         "  --exec \"LINE\"        console command line run after the first frame\n"
+        "  --screenshot-frames LIST  save a screenshot after these frames (e.g. 150,300,450)\n"
         "  --version            print the version and exit\n"
         "  --help               print this text and exit\n";
 }
@@ -31,6 +34,26 @@ static bool ParseInt(const std::string& s, int64_t lo, int64_t hi, int64_t& out)
     int64_t v;
     if (!ZynParseInt64(s, v) || v < lo || v > hi) return false;
     out = v;
+    return true;
+}
+
+// "150,300,450" -> sorted, unique frame numbers (each >= 1).
+static bool ParseFrameList(const std::string& s, std::vector<int64_t>& out)
+{
+    std::vector<int64_t> frames;
+    size_t start = 0;
+    for (;;) {
+        size_t comma = s.find(',', start);
+        int64_t n;
+        if (!ParseInt(s.substr(start, comma == std::string::npos ? std::string::npos : comma - start), 1, INT64_MAX, n))
+            return false;
+        frames.push_back(n);
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    std::sort(frames.begin(), frames.end());
+    frames.erase(std::unique(frames.begin(), frames.end()), frames.end());
+    out = frames;
     return true;
 }
 
@@ -100,6 +123,9 @@ ZynOptionsResult ZynParseOptions(int argc, const char* const* argv, ZynOptions& 
             in_addr addr;
             if (inet_pton(AF_INET, v.c_str(), &addr) != 1) { error = "--announce-to needs an IPv4 address, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
             opts.announceTo = v;
+        } else if (a == "--screenshot-frames") {
+            if (!need(v)) return ZynOptionsResult::ExitUsage;
+            if (!ParseFrameList(v, opts.screenshotFrames)) { error = "--screenshot-frames needs frame numbers >= 1 separated by commas, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
         } else if (a == "--exec") {
             if (!need(v)) return ZynOptionsResult::ExitUsage;
             opts.execLine = v;

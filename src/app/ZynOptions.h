@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct ZynOptions {
     std::string baseDir;                        // empty: the executable's folder
@@ -22,6 +23,7 @@ struct ZynOptions {
     int replyPort = 557;                        // peers' port for constant replies and presence
     int presencePort = 555;                     // peers' second presence announcement port
     std::string execLine;                       // console line run after the first frame
+    std::vector<int64_t> screenshotFrames;      // sorted frame numbers that save a screenshot
 };
 
 // The options of this run (defaults until ZynParseOptions fills them).

@@ -1,7 +1,67 @@
 // ZynStandalone: program entry of the zyn executable.
+//
+// Sets BaseDir and the run options, then runs the fixed order: window
+// callbacks, start-up, the window cycle, shut-down. SIGINT and SIGTERM close
+// the window like the window manager's close button, so shut-down still saves.
+#include "app/TGLWindow.h"
+#include "app/ZynInit.h"
+#include "app/ZynLog.h"
 #include "app/ZynOptions.h"
+#include "platform/ZynPath.h"
+#include "platform/ZynRandom.h"
+#include "platform/kvLog.h"
 
+#include <csignal>
 #include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <unistd.h>
+
+namespace {
+
+volatile std::sig_atomic_t g_signals = 0;
+
+void OnSignal(int sig)
+{
+    // The first signal closes the window; a second one before the loop took
+    // the first ends the process at once (a hung frame).
+    if (g_signals != 0) _exit(128 + sig);
+    g_signals = 1;
+    TGLWindow::RequestClose();
+}
+
+void InstallSignalHandlers()
+{
+    struct sigaction sa = {};
+    sa.sa_handler = OnSignal;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+}
+
+// BaseDir: --base-dir (made absolute, created when missing) or the executable's folder.
+bool SetBaseDir()
+{
+    namespace fs = std::filesystem;
+    std::string dir = ZynOpt.baseDir.empty() ? ZynExecutableDir() : ZynOpt.baseDir;
+    std::error_code ec;
+    fs::path p = fs::absolute(dir, ec);
+    if (ec) p = dir;
+    p = p.lexically_normal();
+    if (!fs::is_directory(p, ec)) {
+        fs::create_directories(p, ec);
+        if (ec) {
+            std::fprintf(stderr, "zyn: cannot use \"%s\" as base folder: %s\n", p.c_str(), ec.message().c_str());
+            return false;
+        }
+    }
+    std::string s = p.string();
+    while (s.size() > 1 && s.back() == '/') s.pop_back();
+    ZynSetBaseDir(s);
+    return true;
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -16,5 +76,31 @@ int main(int argc, char** argv)
     case ZynOptionsResult::Run:
         break;
     }
-    return 0;
+    if (!SetBaseDir()) return 1;
+    if (ZynOpt.hasSeed) ZynRandomFixSeed(ZynOpt.seed);
+    kvLogSetSink([](const std::string& line) { ZynLogLine(line); });
+    ZynLogSetQuitHook([] { GLWindow.Quit(); });
+
+    GLWindow.Headless = ZynOpt.headless;
+    GLWindow.FixedDelta = static_cast<float>(ZynOpt.fixedDt);
+    GLWindow.MaxFrames = ZynOpt.frames;
+    GLWindow.MessageBoxes = ZynOpt.frames < 0;      // a bounded run must never wait for a click
+    InstallSignalHandlers();
+
+    bool ok = false;
+    try {
+        ZynI_SetupCallbacks();
+        ZynI_Init();
+        ok = GLWindow.Run();
+    } catch (const std::exception& e) {
+        ZynLogError(std::string("(main) : ") + e.what());
+    } catch (...) {
+        ZynLogError("(main) : unknown exception");
+    }
+    try {
+        ZynI_Done();
+    } catch (const std::exception& e) {
+        ZynLogError(std::string("(ZynI_Done) : ") + e.what());
+    }
+    return ok ? 0 : 1;
 }

@@ -1,0 +1,356 @@
+// ZynInit: start-up and shut-down order, GL initialisation, loading screen.
+#include "app/ZynInit.h"
+
+#include "app/TGLWindow.h"
+#include "app/ZynClientObject.h"
+#include "app/ZynLog.h"
+#include "app/ZynOptions.h"
+#include "config/ZynConstDef.h"
+#include "platform/ZynNumbers.h"
+#include "platform/ZynPath.h"
+#include "platform/ZynRandom.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+int32_t ScreenSaverMouseCount = 4;
+
+namespace {
+
+// Runs one start-up step; an exception is reported as "(where) : message" and
+// asks the window to quit, and start-up goes on with the next step.
+void Guarded(const std::string& where, const std::function<void()>& step)
+{
+    try {
+        step();
+    } catch (const std::exception& e) {
+        ZynLogException(where, e.what());
+    } catch (...) {
+        ZynLogException(where, "unknown exception");
+    }
+}
+
+std::string GLString(GLenum name)
+{
+    const GLubyte* s = glGetString(name);
+    return s ? reinterpret_cast<const char*>(s) : "";
+}
+
+bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+// Console line store, key-binding list and the bindings (console modules).
+void ConInit()
+{
+    Guarded("conInit:ConsoleData Create", [] { /* console line store: ConsoleData create */ });
+    Guarded("conInit:BindList Create", [] { /* key-binding list create */ });
+    Guarded("conInit:BindList.LoadBindList", [] { /* BindList.LoadBindList */ });
+}
+
+// Saved window rectangle "GL" (section WINDOWSIZE_GL), defaults when absent.
+ZynWindowRect ReadGLWindowRect()
+{
+    // Configuration-file rectangle read (ReadWindowRect "GL") goes here.
+    return {32, 32, zcMAIN_ScreenX, zcMAIN_ScreenY};
+}
+
+void WriteGLWindowRect(const ZynWindowRect& r)
+{
+    // Configuration-file rectangle write (WriteWindowRect "GL") goes here.
+    (void)r;
+}
+
+// OTHER/HAS_SKANKY_VOODOO_CARD in the configuration file.
+int32_t ReadVoodooFlag()
+{
+    // Configuration-file integer read goes here.
+    return 0;
+}
+
+void WriteVoodooFlag(int32_t value)
+{
+    // Configuration-file integer write goes here.
+    (void)value;
+}
+
+// Cube-map extension test (either name of the extension).
+bool CubeMapSupported()
+{
+    std::string ext = GLString(GL_EXTENSIONS);
+    return Contains(ext, "GL_ARB_texture_cube_map") || Contains(ext, "GL_EXT_texture_cube_map");
+}
+
+void LogBanner(const char* middle, const char* stars)
+{
+    ZynLogLine(stars);
+    ZynLogLine(middle);
+    ZynLogLine(stars);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Program entry: window callbacks
+
+void ZynI_SetupCallbacks()
+{
+    GLWindow.OnFrame = [] {
+        if (Client) Client->Frame(GLWindow.TimeDelta);
+        // Unattended runs: screenshots at the frames asked for on the command line.
+        int64_t frame = GLWindow.FrameCount() + 1;
+        if (std::binary_search(ZynOpt.screenshotFrames.begin(), ZynOpt.screenshotFrames.end(), frame)) {
+            std::string name = ZynI_SaveScreenshot();
+            if (!name.empty()) ZynLogLine("Screenshot \"" + name + "\" at frame " + std::to_string(frame));
+        }
+        return true;
+    };
+    GLWindow.OnInit = [] { return ZynI_GLInit(); };
+    GLWindow.OnDeInit = [] { return ZynI_GLDeInit(); };
+    GLWindow.OnMouse = [](int32_t x, int32_t y, uint8_t button, uint8_t state, bool pressed) {
+        if (Client) Client->Mouse(x, y, button, state, pressed);
+    };
+    GLWindow.OnKey = [](bool pressed, int32_t code, bool isVirtualKey) {
+        if (Client) Client->Key(pressed, code, isVirtualKey);
+    };
+    GLWindow.OnLog = [](const std::string& text) { ZynLogLine("GLWINDOW:" + text); };
+}
+
+// ---------------------------------------------------------------------------
+// Start-up
+
+bool ZynScreenSaveDirWrite()
+{
+    namespace fs = std::filesystem;
+    std::string root;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) root = xdg;
+    else if (const char* home = std::getenv("HOME"); home && *home) root = std::string(home) + "/.config";
+    else return false;
+    std::error_code ec;
+    fs::path dir = fs::path(root) / "Quarvel";
+    fs::create_directories(dir, ec);
+    if (ec) return false;
+    std::ofstream f(dir / "ZynScreensaver", std::ios::trunc);
+    if (!f) return false;
+    f << "[ZynScreensaver]\nDir=" << ZynBaseDir() << "\n";
+    return static_cast<bool>(f);
+}
+
+void ZynI_SetupWindowVars(TGLWindow& w, const std::function<ZynWindowRect()>& readRect)
+{
+    w.Title = "Zy/quarvel";
+    w.ClassName = "ZYNvis";
+    if (zcMAIN_ToolWindow == 1) w.ExStyle = GLW_WS_EX_TOOLWINDOW;
+    if (zcMAIN_WindowOntop == 1) w.ExStyle |= GLW_WS_EX_TOPMOST;
+    w.Width = w.ScreenWidth = zcMAIN_ScreenX;
+    w.Height = w.ScreenHeight = zcMAIN_ScreenY;
+    w.Fullscreen = zcMAIN_Fullscreen == 1 || ScreenSaverMode;
+    w.ShowCursorFullscreen = false;
+    if (w.Fullscreen) return;
+    ZynWindowRect r = readRect();
+    // An empty saved size would make an unusable window: take the configured one.
+    if (r.W < 1) r.W = zcMAIN_ScreenX;
+    if (r.H < 1) r.H = zcMAIN_ScreenY;
+    w.Width = r.W + TGLWindow::FrameExtraW;
+    w.Height = r.H + TGLWindow::FrameExtraH;
+    w.Left = r.X - TGLWindow::FrameLeft;
+    w.Top = r.Y - TGLWindow::FrameTop;
+}
+
+void ZynI_Init()
+{
+    Guarded("ZynI_Init:ZynLogClear", [] { ZynLogClear(); });
+    ZynRandomizeFromClock();
+    if (!ScreenSaverMode)
+        Guarded("ZynI_Init:ZynScreenSaveDirWrite", [] { ZynScreenSaveDirWrite(); });
+    Guarded("ZynI_Init:conInit", [] { ConInit(); });
+    Guarded("ZynI_Init:ConstLoad", [] { /* ConstLoad: constants from Zyn.cfg */ });
+    Guarded("ZynI_Init:HelpInit", [] { /* HelpInit: the help text file */ });
+    ZynLogLine("Setting up GLWINDOW Vars");
+    Guarded("ZynI_Init:WindowVars", [] { ZynI_SetupWindowVars(GLWindow, ReadGLWindowRect); });
+}
+
+// ---------------------------------------------------------------------------
+// GL initialisation (window's init callback) and de-initialisation
+
+bool ZynI_IsSoftwareRenderer(const std::string& renderer)
+{
+    return Contains(renderer, "GDI Generic") || Contains(renderer, "llvmpipe") ||
+           Contains(renderer, "softpipe") || Contains(renderer, "swrast") ||
+           Contains(renderer, "Software Rasterizer");
+}
+
+void ZynI_LogExtensions(const std::string& extensions)
+{
+    std::string rest = ZynUpper(extensions);
+    size_t blank;
+    while ((blank = rest.find(' ')) != std::string::npos) {
+        ZynLogLine("GL_EXTENSIONS : " + rest.substr(0, blank));
+        rest.erase(0, blank + 1);
+    }
+}
+
+bool ZynI_GLInit()
+{
+    std::string vendor = GLString(GL_VENDOR);
+    std::string renderer = GLString(GL_RENDERER);
+    std::string version = GLString(GL_VERSION);
+
+    // A software renderer is normal on Linux (Mesa): warn, keep running.
+    if (ZynI_IsSoftwareRenderer(renderer))
+        ZynLogWarning("Your computer is using the OpenGL Software renderer. (" + renderer +
+                      ") Vazevarad will run slowly; drivers for your video card from its maker "
+                      "would make it faster.");
+    if (Contains(renderer, "Voodoo") && ReadVoodooFlag() == 0) {
+        ShowMessage("Your computer is using a 3DFX Voodoo 3D accelerator card.\rVazevarad may have problems "
+                    "working with some versions of drivers\rand it is reccomended that you download new "
+                    "drivers from https://www.mesa3d.org/");
+        WriteVoodooFlag(1);
+    }
+    GLWindow.BringToFront();
+    ZynLogLine("GL_VENDOR : " + vendor);
+    ZynLogLine("GL_RENDERER : " + renderer);
+    ZynLogLine("GL_VERSION : " + version);
+    ZynI_LogExtensions(GLString(GL_EXTENSIONS));
+
+    if (zcMAIN_CubeMap == 1 && !CubeMapSupported()) {
+        zcMAIN_CubeMap = 0;
+        ShowMessage("Your computer has been found not to support Cubic Environment Mapping,\rand the plugin "
+                    "has been set to use normal environment mapping. If you\rget a new video card that "
+                    "supports these features, you can turn them back on\rfrom the main options menu.");
+    }
+    GLint maxTex = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTex);
+    if (maxTex > 0 && maxTex < zcMAIN_MTexX) zcMAIN_MTexX = maxTex;
+    if (maxTex > 0 && maxTex < zcMAIN_MTexY) zcMAIN_MTexY = maxTex;
+
+    glEnable(GL_BLEND);
+    glClearColor(0, 0, 0, 0);
+    // Gamma: save the display's current ramp here (gamma strobe module).
+    delete Client;
+    Client = nullptr;
+    Client = new TZynClient();
+    LogBanner("*  INIT DONE  *", "* * * * * * * *");
+    return true;
+}
+
+bool ZynI_GLDeInit()
+{
+    delete Client;
+    Client = nullptr;
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Shut-down
+
+void ZynI_Done()
+{
+    if (!GLWindow.IsFullscreen && !GLWindow.Fullscreen)
+        Guarded("ZynI_Done:WriteWindowRect",
+                [] { WriteGLWindowRect({GLWindow.Left, GLWindow.Top, GLWindow.Width, GLWindow.Height}); });
+    // Help text: freed here (console help module).
+    // Gamma: the saved ramp is restored here (gamma strobe module).
+    Guarded("ZynI_Done:ConstSave", [] { /* ConstSave: constants to Zyn.cfg */ });
+    ZynLogLine("");
+    LogBanner("*  THE END  *", "* * * * * * *");
+    // Key bindings: saved here, then the binding list and the console line store freed.
+}
+
+// ---------------------------------------------------------------------------
+// Messages and loading screen
+
+void ShowMessage(const std::string& text)
+{
+    GLWindow.MessageBox(text, "VaZevarad", 0);
+}
+
+void ShowLoading(const std::string& text, float progress)
+{
+    if (!GLWindow.hRC) return;
+    if (!(progress >= 0)) progress = 0;
+    if (progress > 1) progress = 1;
+    glMatrixMode(GL_MODELVIEW);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glLoadIdentity();
+    glTranslatef(0, 0, -3);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+    glColor4f(1, 1, 1, 1);
+    glEnable(GL_LINE_SMOOTH);
+    glBegin(GL_LINE_LOOP);
+    glVertex2f(-1.02f, -0.05f);
+    glVertex2f(1.02f, -0.05f);
+    glVertex2f(1.02f, 0.05f);
+    glVertex2f(-1.02f, 0.05f);
+    glEnd();
+    glDisable(GL_LINE_SMOOTH);
+
+    glColor4f(0, 0, 0.5f, 1);
+    glRectf(-1, -0.03f, 2 * progress - 1, 0.03f);
+    // Text: once the font texture (number 8) is loaded, drawn right-aligned to end
+    // at x = 1.02, y = -0.13 with characters 0.08 high, 0.04 wide, inset 0.1.
+    (void)text;
+    GLWindow.SwapBuffers();
+}
+
+// ---------------------------------------------------------------------------
+// Screenshots of unattended runs
+
+std::string ZynI_SaveScreenshot()
+{
+    GLint vp[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, vp);
+    int w = vp[2], h = vp[3];
+    if (w <= 0 || h <= 0) return "";
+    std::string name, path;
+    for (int n = 0; n < 10000; n++) {
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "Screenshot%04d.bmp", n);
+        name = buf;
+        path = ZynPath("\\" + name);
+        if (!ZynFileExists(path)) break;
+    }
+    const int stride = (w * 3 + 3) & ~3;
+    std::vector<unsigned char> pixels(static_cast<size_t>(stride) * h);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(vp[0], vp[1], w, h, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) std::swap(pixels[y * stride + x * 3], pixels[y * stride + x * 3 + 2]);
+    // BMP: file header (14 bytes) + info header (40), bottom-up BGR rows as GL returns them.
+    const uint32_t dataSize = static_cast<uint32_t>(pixels.size());
+    unsigned char hdr[54] = {'B', 'M'};
+    auto put32 = [&](int at, uint32_t v) {
+        for (int i = 0; i < 4; i++) hdr[at + i] = static_cast<unsigned char>(v >> (8 * i));
+    };
+    put32(2, 54 + dataSize);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<uint32_t>(w));
+    put32(22, static_cast<uint32_t>(h));
+    hdr[26] = 1;
+    hdr[28] = 24;
+    put32(34, dataSize);
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) {
+        ZynLogError("Screenshot - cannot write \"" + path + "\"");
+        return "";
+    }
+    bool ok = std::fwrite(hdr, 1, sizeof hdr, f) == sizeof hdr &&
+              std::fwrite(pixels.data(), 1, pixels.size(), f) == pixels.size();
+    ok = (std::fclose(f) == 0) && ok;
+    if (!ok) {
+        ZynLogError("Screenshot - cannot write \"" + path + "\"");
+        return "";
+    }
+    return name;
+}

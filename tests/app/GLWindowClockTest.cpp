@@ -1,0 +1,119 @@
+// Tests of the window's frame clock and frame-rate smoothing (ticks injected, no SDL).
+#include "app/TGLWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+// Runs frames at a fixed millisecond spacing starting after `start`.
+uint32_t RunFrames(TGLWindow& w, uint32_t start, uint32_t stepMs, int frames)
+{
+    uint32_t now = start;
+    for (int i = 0; i < frames; i++) {
+        now += stepMs;
+        w.AdvanceClock(now);
+    }
+    return now;
+}
+
+}  // namespace
+
+TEST(GLWindowClock, DeltaIsClampedToOneSecondAndTotalCountsFromStart)
+{
+    TGLWindow w;
+    w.StartTick = 10000;
+    w.LastTick = 10000;
+    w.AdvanceClock(10016);
+    EXPECT_FLOAT_EQ(w.TimeDelta, 0.016f);
+    EXPECT_FLOAT_EQ(w.TimeTotal, 0.016f);
+    EXPECT_EQ(w.LastTick, 10016u);
+
+    w.AdvanceClock(15016);              // a 5 s pause
+    EXPECT_FLOAT_EQ(w.TimeDelta, 1.0f);
+    EXPECT_FLOAT_EQ(w.TimeTotal, 5.016f);
+
+    w.AdvanceClock(15016);              // same tick: zero, not negative
+    EXPECT_FLOAT_EQ(w.TimeDelta, 0.0f);
+}
+
+TEST(GLWindowClock, FirstFrameOfTheProcessCountsFromTickZero)
+{
+    TGLWindow w;                         // LastTick starts at 0
+    w.StartTick = 7000;
+    w.AdvanceClock(7020);
+    EXPECT_FLOAT_EQ(w.TimeDelta, 1.0f);
+    EXPECT_FLOAT_EQ(w.TimeTotal, 0.02f);
+}
+
+TEST(GLWindowClock, TickCounterWrapStillGivesTheShortDelta)
+{
+    TGLWindow w;
+    w.StartTick = 0xFFFFFF00u;
+    w.LastTick = 0xFFFFFFF0u;
+    w.AdvanceClock(0x10u);               // 32 ms later, across the wrap
+    EXPECT_FLOAT_EQ(w.TimeDelta, 0.032f);
+    EXPECT_NEAR(w.TimeTotal, 0.272f, 1e-6);
+}
+
+TEST(GLWindowClock, FpsFirstUpdatesAfterAQuarterSecond)
+{
+    TGLWindow w;
+    w.LastTick = w.StartTick = 1000;
+    uint32_t now = RunFrames(w, 1000, 50, 5);   // exactly 0.25 s: not yet
+    EXPECT_EQ(w.FPS, 0.0f);
+    EXPECT_EQ(w.FPSFrames, 5);
+    RunFrames(w, now, 50, 1);                     // 0.30 s over 6 frames -> 20 fps, half weight
+    EXPECT_NEAR(w.FPS, 10.0f, 1e-4);
+    EXPECT_EQ(w.FPSFrames, 0);
+    EXPECT_EQ(w.FPSTime, 0.0f);
+    EXPECT_NEAR(w.FPSHistory[127], 10.0f, 1e-4);
+    EXPECT_EQ(w.FPSHistory[126], 0.0f);
+}
+
+TEST(GLWindowClock, SteadySixtyFramesPerSecondConvergesByHalving)
+{
+    TGLWindow w;
+    w.FixedDelta = 1.0f / 60.0f;          // exact 60 fps frame times
+    float previousGap = 60.0f;
+    int updates = 0;
+    for (int frame = 0; frame < 60 * 3; frame++) {
+        float before = w.FPS;
+        w.AdvanceClock(0);
+        if (w.FPS != before) {
+            float gap = 60.0f - w.FPS;
+            EXPECT_NEAR(gap, previousGap / 2, 0.05f) << "update " << updates;
+            previousGap = gap;
+            updates++;
+        }
+    }
+    EXPECT_GE(updates, 10);
+    EXPECT_NEAR(w.FPS, 60.0f, 0.1f);
+    // The history holds the updates oldest first, ending with the current value.
+    EXPECT_EQ(w.FPSHistory[127], w.FPS);
+    EXPECT_LT(w.FPSHistory[127 - updates + 1], w.FPSHistory[127 - updates + 2]);
+    EXPECT_EQ(w.FPSHistory[127 - updates], 0.0f);
+}
+
+TEST(GLWindowClock, HistoryKeepsTheLast128Values)
+{
+    TGLWindow w;
+    w.FixedDelta = 0.3f;                  // every frame updates the rate
+    for (int i = 0; i < 200; i++) w.AdvanceClock(0);
+    for (float v : w.FPSHistory) EXPECT_GT(v, 0.0f);
+    EXPECT_EQ(w.FPSHistory[127], w.FPS);
+}
+
+TEST(GLWindowClock, FixedDeltaMakesTimeDeterministic)
+{
+    TGLWindow w;
+    w.FixedDelta = 0.02f;
+    w.StartTick = 500;
+    uint32_t ticks[] = {600, 600, 9000, 9001};   // the real clock is ignored
+    for (uint32_t t : ticks) {
+        w.AdvanceClock(t);
+        EXPECT_FLOAT_EQ(w.TimeDelta, 0.02f);
+    }
+    EXPECT_NEAR(w.TimeTotal, 0.08f, 1e-6);
+}

@@ -1,0 +1,49 @@
+# zynrun.bash: helpers shared by the start-up and window scripts (sourced).
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# expect_line FILE TEXT: the file has a line exactly TEXT.
+expect_line() { grep -qxF -- "$2" "$1" || fail "$1 lacks the line \"$2\""; }
+
+# expect_order FILE LINE...: each line appears (as a whole line, or as a prefix when
+# it ends in "*") after the previous one.
+expect_order() {
+    local file=$1; shift
+    awk -v n="$#" '
+        BEGIN { for (i = 1; i < ARGC; i++) want[i] = ARGV[i]; ARGC = 1; k = 1 }
+        { line = $0
+          w = want[k]
+          if (k <= n && ((substr(w, length(w)) == "*" && index(line, substr(w, 1, length(w) - 1)) == 1) || line == w)) k++ }
+        END { if (k <= n) { print "missing or out of order: \"" want[k] "\""; exit 1 } }
+    ' "$@" < "$file" || fail "$file: order check failed"
+}
+
+# wait_for_line FILE TEXT SECONDS: waits until the file holds the line.
+wait_for_line() {
+    local i
+    for ((i = 0; i < $3 * 10; i++)); do
+        grep -qxF -- "$2" "$1" 2>/dev/null && return 0
+        sleep 0.1
+    done
+    fail "timed out waiting for \"$2\" in $1"
+}
+
+# wait_pid PID SECONDS: waits for the process and returns its exit status (124 on timeout).
+wait_pid() {
+    local i
+    for ((i = 0; i < $2 * 10; i++)); do
+        if ! kill -0 "$1" 2>/dev/null; then
+            wait "$1"
+            return $?
+        fi
+        sleep 0.1
+    done
+    kill -KILL "$1" 2>/dev/null
+    wait "$1" 2>/dev/null
+    return 124
+}
+
+# The shut-down lines that follow a close request.
+CLOSE_LINES=("GLWINDOW:Recieved WM_CLOSE" "GLWINDOW:Sending QUIT Message"
+             "GLWINDOW:Recieved WM_QUIT - exiting message loop" "GLWINDOW:Exiting Main Message Loop..."
+             "*  THE END  *")
