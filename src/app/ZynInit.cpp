@@ -6,8 +6,6 @@
 #include "app/ZynLog.h"
 #include "app/ZynOptions.h"
 #include "config/ZynConstDef.h"
-#include "console/ZynKeyBind.h"
-#include "console/ZynTimer.h"
 #include "platform/ZynNumbers.h"
 #include "platform/ZynPath.h"
 #include "platform/ZynRandom.h"
@@ -54,8 +52,8 @@ bool Contains(const std::string& text, const std::string& part)
 void ConInit()
 {
     Guarded("conInit:ConsoleData Create", [] { /* console line store: ConsoleData create */ });
-    Guarded("conInit:BindList Create", [] { BindList = new TBindList; });
-    Guarded("conInit:BindList.LoadBindList", [] { if (BindList) BindList->LoadBindList(); });
+    Guarded("conInit:BindList Create", [] { /* key-binding list create */ });
+    Guarded("conInit:BindList.LoadBindList", [] { /* BindList.LoadBindList */ });
 }
 
 // Saved window rectangle "GL" (section WINDOWSIZE_GL), defaults when absent.
@@ -265,10 +263,6 @@ void ZynI_Done()
     ZynLogLine("");
     LogBanner("*  THE END  *", "* * * * * * *");
     // Key bindings: saved here, then the binding list and the console line store freed.
-    Guarded("ZynI_Done:SaveBindList", [] { if (BindList) BindList->SaveBindList(); });
-    delete BindList;
-    BindList = nullptr;
-    TimerReset();
 }
 
 // ---------------------------------------------------------------------------
