@@ -160,6 +160,8 @@ bool SameResults(const TBenchFormula& f)
     BindVars(parser, v);
     parser.SetExpr(f.Muparser);
     SetFrameInputs();
+    // Outputs a formula does not assign start equal on both sides.
+    zcBASE_MapA = zcBASE_MapB = zcBASE_R = zcBASE_G = zcBASE_B = zcBASE_A = 0.0f;
     for (const TPoint& p : g_Mesh) {
         zcBASE_X = p.X; zcBASE_Y = p.Y; zcBASE_Radius = p.Radius; zcBASE_Theta = p.Theta;
         v.X = p.X; v.Y = p.Y; v.Radius = p.Radius; v.Theta = p.Theta;

@@ -6,9 +6,18 @@
 #include "app/ZynLog.h"
 #include "app/ZynOptions.h"
 #include "config/ZynConstDef.h"
+#include "config/ZynConstSave.h"
+#include "console/ZynCommandHelp.h"
+#include "console/ZynConsole.h"
+#include "console/ZynKeyBind.h"
+#include "gfx/ZynTextures.h"
+#include "gfx/kvFont.h"
+#include "gfx/kvTexBMP.h"
+#include "gfx/kvTexCube.h"
 #include "platform/ZynNumbers.h"
 #include "platform/ZynPath.h"
 #include "platform/ZynRandom.h"
+#include "platform/kvLog.h"
 
 #include <GL/gl.h>
 
@@ -18,6 +27,7 @@
 #include <exception>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <vector>
 
 int32_t ScreenSaverMouseCount = 4;
@@ -37,7 +47,7 @@ void Guarded(const std::string& where, const std::function<void()>& step)
     }
 }
 
-std::string GLString(GLenum name)
+std::string InitGLString(GLenum name)
 {
     const GLubyte* s = glGetString(name);
     return s ? reinterpret_cast<const char*>(s) : "";
@@ -51,42 +61,34 @@ bool Contains(const std::string& text, const std::string& part)
 // Console line store, key-binding list and the bindings (console modules).
 void ConInit()
 {
-    Guarded("conInit:ConsoleData Create", [] { /* console line store: ConsoleData create */ });
-    Guarded("conInit:BindList Create", [] { /* key-binding list create */ });
-    Guarded("conInit:BindList.LoadBindList", [] { /* BindList.LoadBindList */ });
+    Guarded("conInit:ConsoleData Create", [] { ConsoleCreate(); });
+    Guarded("conInit:BindList Create", [] {
+        delete BindList;
+        BindList = new TBindList();
+    });
+    Guarded("conInit:BindList.LoadBindList", [] {
+        if (BindList) BindList->LoadBindList();
+    });
 }
 
 // Saved window rectangle "GL" (section WINDOWSIZE_GL), defaults when absent.
 ZynWindowRect ReadGLWindowRect()
 {
-    // Configuration-file rectangle read (ReadWindowRect "GL") goes here.
-    return {32, 32, zcMAIN_ScreenX, zcMAIN_ScreenY};
-}
-
-void WriteGLWindowRect(const ZynWindowRect& r)
-{
-    // Configuration-file rectangle write (WriteWindowRect "GL") goes here.
-    (void)r;
+    TZynWindowRect r = ReadWindowRect("GL");
+    return {r.X, r.Y, r.W, r.H};
 }
 
 // OTHER/HAS_SKANKY_VOODOO_CARD in the configuration file.
 int32_t ReadVoodooFlag()
 {
-    // Configuration-file integer read goes here.
-    return 0;
+    return OpenConfig()->ReadInteger("OTHER", "HAS_SKANKY_VOODOO_CARD", 0);
 }
 
 void WriteVoodooFlag(int32_t value)
 {
-    // Configuration-file integer write goes here.
-    (void)value;
-}
-
-// Cube-map extension test (either name of the extension).
-bool CubeMapSupported()
-{
-    std::string ext = GLString(GL_EXTENSIONS);
-    return Contains(ext, "GL_ARB_texture_cube_map") || Contains(ext, "GL_EXT_texture_cube_map");
+    std::unique_ptr<TZynIniFile> cfg = OpenConfig();
+    cfg->WriteInteger("OTHER", "HAS_SKANKY_VOODOO_CARD", value);
+    cfg->UpdateFile();
 }
 
 void LogBanner(const char* middle, const char* stars)
@@ -122,6 +124,8 @@ void ZynI_SetupCallbacks()
         if (Client) Client->Key(pressed, code, isVirtualKey);
     };
     GLWindow.OnLog = [](const std::string& text) { ZynLogLine("GLWINDOW:" + text); };
+    kvLogSetSink([](const std::string& line) { ZynLogLine(line); });
+    ZynLogSetQuitHook([] { GLWindow.Quit(); });
 }
 
 // ---------------------------------------------------------------------------
@@ -172,8 +176,8 @@ void ZynI_Init()
     if (!ScreenSaverMode)
         Guarded("ZynI_Init:ZynScreenSaveDirWrite", [] { ZynScreenSaveDirWrite(); });
     Guarded("ZynI_Init:conInit", [] { ConInit(); });
-    Guarded("ZynI_Init:ConstLoad", [] { /* ConstLoad: constants from Zyn.cfg */ });
-    Guarded("ZynI_Init:HelpInit", [] { /* HelpInit: the help text file */ });
+    Guarded("ZynI_Init:ConstLoad", [] { ConstLoad(); });
+    Guarded("ZynI_Init:HelpInit", [] { LoadHelp(); });
     ZynLogLine("Setting up GLWINDOW Vars");
     Guarded("ZynI_Init:WindowVars", [] { ZynI_SetupWindowVars(GLWindow, ReadGLWindowRect); });
 }
@@ -200,9 +204,9 @@ void ZynI_LogExtensions(const std::string& extensions)
 
 bool ZynI_GLInit()
 {
-    std::string vendor = GLString(GL_VENDOR);
-    std::string renderer = GLString(GL_RENDERER);
-    std::string version = GLString(GL_VERSION);
+    std::string vendor = InitGLString(GL_VENDOR);
+    std::string renderer = InitGLString(GL_RENDERER);
+    std::string version = InitGLString(GL_VERSION);
 
     // A software renderer is normal on Linux (Mesa): warn, keep running.
     if (ZynI_IsSoftwareRenderer(renderer))
@@ -219,9 +223,9 @@ bool ZynI_GLInit()
     ZynLogLine("GL_VENDOR : " + vendor);
     ZynLogLine("GL_RENDERER : " + renderer);
     ZynLogLine("GL_VERSION : " + version);
-    ZynI_LogExtensions(GLString(GL_EXTENSIONS));
+    ZynI_LogExtensions(InitGLString(GL_EXTENSIONS));
 
-    if (zcMAIN_CubeMap == 1 && !CubeMapSupported()) {
+    if (zcMAIN_CubeMap == 1 && !HasCubeMap()) {
         zcMAIN_CubeMap = 0;
         ShowMessage("Your computer has been found not to support Cubic Environment Mapping,\rand the plugin "
                     "has been set to use normal environment mapping. If you\rget a new video card that "
@@ -254,15 +258,21 @@ bool ZynI_GLDeInit()
 
 void ZynI_Done()
 {
+    // A full-screen configuration never touches the saved window rectangle.
     if (!GLWindow.IsFullscreen && !GLWindow.Fullscreen)
         Guarded("ZynI_Done:WriteWindowRect",
-                [] { WriteGLWindowRect({GLWindow.Left, GLWindow.Top, GLWindow.Width, GLWindow.Height}); });
-    // Help text: freed here (console help module).
+                [] { WriteWindowRect("GL", GLWindow.Left, GLWindow.Top, GLWindow.Width, GLWindow.Height); });
+    Guarded("ZynI_Done:FreeHelp", [] { FreeHelp(); });
     // Gamma: the saved ramp is restored here (gamma strobe module).
-    Guarded("ZynI_Done:ConstSave", [] { /* ConstSave: constants to Zyn.cfg */ });
+    Guarded("ZynI_Done:ConstSave", [] { ConstSave(); });
     ZynLogLine("");
     LogBanner("*  THE END  *", "* * * * * * *");
-    // Key bindings: saved here, then the binding list and the console line store freed.
+    Guarded("ZynI_Done:BindList", [] {
+        if (BindList) BindList->SaveBindList();
+        delete BindList;
+        BindList = nullptr;
+    });
+    Guarded("ZynI_Done:ConsoleData", [] { ConsoleFree(); });
 }
 
 // ---------------------------------------------------------------------------
@@ -297,9 +307,17 @@ void ShowLoading(const std::string& text, float progress)
 
     glColor4f(0, 0, 0.5f, 1);
     glRectf(-1, -0.03f, 2 * progress - 1, 0.03f);
-    // Text: once the font texture (number 8) is loaded, drawn right-aligned to end
-    // at x = 1.02, y = -0.13 with characters 0.08 high, 0.04 wide, inset 0.1.
-    (void)text;
+    // Before the small font (texture 8) is loaded the text is not shown.
+    if (FontTexture != 0) {
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, FontTexture);
+        glColor4f(1, 1, 1, 1);
+        SetCharSize(0.08f, 0.04f);
+        SetInset(0.1f, 0.1f);
+        DrawText(2, text, 0, -0.13f, 1.02f);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glDisable(GL_TEXTURE_2D);
+    }
     GLWindow.SwapBuffers();
 }
 
@@ -310,47 +328,8 @@ std::string ZynI_SaveScreenshot()
 {
     GLint vp[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, vp);
-    int w = vp[2], h = vp[3];
-    if (w <= 0 || h <= 0) return "";
-    std::string name, path;
-    for (int n = 0; n < 10000; n++) {
-        char buf[32];
-        std::snprintf(buf, sizeof buf, "Screenshot%04d.bmp", n);
-        name = buf;
-        path = ZynPath("\\" + name);
-        if (!ZynFileExists(path)) break;
-    }
-    const int stride = (w * 3 + 3) & ~3;
-    std::vector<unsigned char> pixels(static_cast<size_t>(stride) * h);
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glReadPixels(vp[0], vp[1], w, h, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-    for (int y = 0; y < h; y++)
-        for (int x = 0; x < w; x++) std::swap(pixels[y * stride + x * 3], pixels[y * stride + x * 3 + 2]);
-    // BMP: file header (14 bytes) + info header (40), bottom-up BGR rows as GL returns them.
-    const uint32_t dataSize = static_cast<uint32_t>(pixels.size());
-    unsigned char hdr[54] = {'B', 'M'};
-    auto put32 = [&](int at, uint32_t v) {
-        for (int i = 0; i < 4; i++) hdr[at + i] = static_cast<unsigned char>(v >> (8 * i));
-    };
-    put32(2, 54 + dataSize);
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<uint32_t>(w));
-    put32(22, static_cast<uint32_t>(h));
-    hdr[26] = 1;
-    hdr[28] = 24;
-    put32(34, dataSize);
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        ZynLogError("Screenshot - cannot write \"" + path + "\"");
-        return "";
-    }
-    bool ok = std::fwrite(hdr, 1, sizeof hdr, f) == sizeof hdr &&
-              std::fwrite(pixels.data(), 1, pixels.size(), f) == pixels.size();
-    ok = (std::fclose(f) == 0) && ok;
-    if (!ok) {
-        ZynLogError("Screenshot - cannot write \"" + path + "\"");
-        return "";
-    }
-    return name;
+    if (vp[2] <= 0 || vp[3] <= 0) return "";
+    std::string file = ZynScreenshotFileName();
+    if (!kvSaveScreenBMP(vp[0], vp[1], vp[2], vp[3], file)) return "";
+    return std::filesystem::path(file).filename().string();
 }

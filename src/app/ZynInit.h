@@ -6,7 +6,8 @@
 // the client); ZynI_Done saves state at the end. ShowLoading draws one
 // progress frame while long loading steps run.
 // Depends on: app/TGLWindow, app/ZynClientObject, app/ZynLog, app/ZynOptions,
-// config (constants), platform, OpenGL.
+// config (constants, Zyn.cfg), console (line store, bindings, help), gfx (font,
+// cube-map test, screenshots), platform, OpenGL.
 #pragma once
 
 #include <cstdint>

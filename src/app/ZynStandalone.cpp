@@ -9,7 +9,6 @@
 #include "app/ZynOptions.h"
 #include "platform/ZynPath.h"
 #include "platform/ZynRandom.h"
-#include "platform/kvLog.h"
 
 #include <csignal>
 #include <cstdio>
@@ -78,8 +77,6 @@ int main(int argc, char** argv)
     }
     if (!SetBaseDir()) return 1;
     if (ZynOpt.hasSeed) ZynRandomFixSeed(ZynOpt.seed);
-    kvLogSetSink([](const std::string& line) { ZynLogLine(line); });
-    ZynLogSetQuitHook([] { GLWindow.Quit(); });
 
     GLWindow.Headless = ZynOpt.headless;
     GLWindow.FixedDelta = static_cast<float>(ZynOpt.fixedDt);

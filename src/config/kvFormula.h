@@ -6,10 +6,11 @@
 // list on one preallocated evaluation stack without allocating.
 //
 // Language rules the data files are written against:
-//   - all binary operators (+ - * / DIV MOD ^) share one precedence level per
-//     grammar rule: Expression adds/subtracts Terms, Term combines Factors
-//     with * / DIV MOD ^ left to right (2*3^2 is 36);
-//   - unary minus negates the whole following Expression (-2+3 is -5);
+//   - an Expression adds and subtracts Terms; a Term combines Factors with
+//     * / DIV MOD ^, all five on one level, left to right (2*3^2 is 36,
+//     1+2*3 is 7);
+//   - unary minus negates the whole following Expression, up to the next
+//     ")", "," or ";" (-2+3 is -5, 2*-3+4 is -14);
 //   - a tab, "#" or any other unknown character ends the text.
 //
 // The engine knows nothing of the constant registry: names are resolved and
@@ -93,6 +94,7 @@ struct TkvFormulaInstr {
 // operands fused into the operations that use them (internal).
 struct TkvFormulaStep {
     uint8_t Op = 0;
+    float Aux = 0.0f;   // second literal of two-operand steps
     union {
         float Value;
         float* Var;

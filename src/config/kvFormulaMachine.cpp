@@ -47,6 +47,8 @@ enum TStepOp : uint8_t {
     xAddN, xSubN, xMulN, xDivideN,     // t := t op v
     xAddV, xSubV, xMulV, xDivideV,     // t := t op *p
     xRSubN, xRDivideN, xRSubV, xRDivideV,   // t := v op t / *p op t
+    xVarAddN, xVarSubN, xVarMulN, xVarDivideN,   // push *p op aux
+    xNumAddVar, xNumSubVar, xNumMulVar, xNumDivideVar,   // push aux op *p
     xSin, xCos, xTan, xAsin, xAcos, xAtan, xExp, xLog, xLog10, xSign, xInt, xAbs, xRand,
     xIf,
 };
@@ -102,6 +104,13 @@ private:
     void Step(uint8_t op) { FSteps.emplace_back().Op = op; }
     void StepValue(uint8_t op, float v) { TkvFormulaStep& s = FSteps.emplace_back(); s.Op = op; s.Value = v; }
     void StepVar(uint8_t op, float* p) { TkvFormulaStep& s = FSteps.emplace_back(); s.Op = op; s.Var = p; }
+    void StepVarAux(uint8_t op, float* p, float aux)
+    {
+        TkvFormulaStep& s = FSteps.emplace_back();
+        s.Op = op;
+        s.Var = p;
+        s.Aux = aux;
+    }
     void StepRow(uint8_t op, int32_t r) { TkvFormulaStep& s = FSteps.emplace_back(); s.Op = op; s.Row = r; }
     void StepOperand(int32_t n, uint8_t numOp, uint8_t varOp);
     void Push(int32_t n);
@@ -177,6 +186,7 @@ void TPlanner::Store(int32_t row)
 // Code for node n. Operands are evaluated in instruction order, except that a
 // literal or directly addressed variable left of + - * / is read after the
 // right operand: reading them has no effect, so the result is the same.
+// A literal combined with such a variable becomes one pushing step.
 void TPlanner::Gen(int32_t n)
 {
     const TNode& node = FNodes[n];
@@ -185,6 +195,16 @@ void TPlanner::Gen(int32_t n)
     if (c == fcAdd || c == fcSub || c == fcMul || c == fcDivide) {
         int32_t l = node.Kid[0], r = node.Kid[1];
         int k = c - fcAdd;   // 0..3 for + - * /
+        const TNode& ln = FNodes[l];
+        const TNode& rn = FNodes[r];
+        if (ln.Var && rn.Code == fcNum) {
+            StepVarAux(static_cast<uint8_t>(xVarAddN + k), ln.Var, rn.Value);
+            return;
+        }
+        if (ln.Code == fcNum && rn.Var) {
+            StepVarAux(static_cast<uint8_t>(xNumAddVar + k), rn.Var, ln.Value);
+            return;
+        }
         if (Fusable(r)) {
             Gen(l);
             StepOperand(r, static_cast<uint8_t>(xAddN + k), static_cast<uint8_t>(xAddV + k));
@@ -290,6 +310,8 @@ void FormulaRun(const TkvFormula& program)
         &&Add, &&Sub, &&Mul, &&Divide, &&Div, &&Mod, &&Power, &&Atan2, &&Min, &&Max,
         &&AddN, &&SubN, &&MulN, &&DivideN, &&AddV, &&SubV, &&MulV, &&DivideV,
         &&RSubN, &&RDivideN, &&RSubV, &&RDivideV,
+        &&VarAddN, &&VarSubN, &&VarMulN, &&VarDivideN,
+        &&NumAddVar, &&NumSubVar, &&NumMulVar, &&NumDivideVar,
         &&Sin, &&Cos, &&Tan, &&Asin, &&Acos, &&Atan, &&Exp, &&Log, &&Log10, &&Sign, &&Int, &&Abs,
         &&Rand, &&If,
     };
@@ -330,6 +352,14 @@ RSubN: t = ip->Value - t; ZYN_NEXT;
 RDivideN: t = ip->Value / t; ZYN_NEXT;
 RSubV: t = *ip->Var - t; ZYN_NEXT;
 RDivideV: t = *ip->Var / t; ZYN_NEXT;
+VarAddN: *++sp = t; t = *ip->Var + ip->Aux; ZYN_NEXT;
+VarSubN: *++sp = t; t = *ip->Var - ip->Aux; ZYN_NEXT;
+VarMulN: *++sp = t; t = *ip->Var * ip->Aux; ZYN_NEXT;
+VarDivideN: *++sp = t; t = *ip->Var / ip->Aux; ZYN_NEXT;
+NumAddVar: *++sp = t; t = ip->Aux + *ip->Var; ZYN_NEXT;
+NumSubVar: *++sp = t; t = ip->Aux - *ip->Var; ZYN_NEXT;
+NumMulVar: *++sp = t; t = ip->Aux * *ip->Var; ZYN_NEXT;
+NumDivideVar: *++sp = t; t = ip->Aux / *ip->Var; ZYN_NEXT;
 Sin: t = sinf(t); ZYN_NEXT;
 Cos: t = cosf(t); ZYN_NEXT;
 Tan: t = tanf(t); ZYN_NEXT;

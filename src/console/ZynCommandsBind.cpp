@@ -29,8 +29,8 @@ std::string KeyLabel(int32_t code) { return "Key (" + std::to_string(code) + "-"
 
 void ListBindings()
 {
+    CmdPrint(std::to_string(BindList ? BindList->Count() : 0) + " Bindings");
     if (!BindList) return;
-    CmdPrint(std::to_string(BindList->Count()) + " Bindings");
     for (const TBindKey& b : BindList->Items) {
         std::string code = (std::to_string(b.KeyCode) + "       ").substr(0, 7);
         CmdPrint("Key: " + code + "(" + KeyName(b.KeyCode) + ") --> \"" + b.Command + "\"");

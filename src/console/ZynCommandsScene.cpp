@@ -1,8 +1,10 @@
-// ZynCommandsScene: scene, fader, announcement, window and screenshot
-// commands of the general command set.
+// ZynCommandsScene: scene, fader, announcement, window, screenshot and
+// program (full screen, quit) commands of the general command set.
 #include "console/ZynCommands.h"
 
+#include "app/TGLWindow.h"
 #include "app/ZynClientObject.h"
+#include "config/ZynConstDef.h"
 #include "console/ZynCommandHelp.h"
 #include "engine/ZynPicker.h"
 #include "engine/ZynVis.h"
@@ -125,4 +127,18 @@ void ProcScreenshot(const TParams& params, std::string& result)
     CmdPrint("Writing Screenshot to \"" + file + "\"");
     kvSaveScreenBMP(viewport[0], viewport[1], viewport[2], viewport[3], file);
     CmdPrint("Done.");
+}
+
+void ProcToggleFullscreen(const TParams& params, std::string& result)
+{
+    if (params.size() != 1) return ShowCommandHelp("ToggleFullscreen");
+    // Saved with the constants; the rebuilt window keeps its current mode.
+    zcMAIN_Fullscreen = 1 - zcMAIN_Fullscreen;
+    GLWindow.Restart();
+}
+
+void ProcQuit(const TParams& params, std::string& result)
+{
+    if (params.size() != 1) return ShowCommandHelp("Quit");
+    GLWindow.Quit();
 }

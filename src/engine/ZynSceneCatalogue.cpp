@@ -1,8 +1,18 @@
 // ZynSceneCatalogue: the 24 scenes and 10 faders in their fixed order.
 #include "engine/ZynSceneCatalogue.h"
 
-#include "faders/ZynFadePlaceholder.h"
+#include "faders/ZynFadeCenter.h"
+#include "faders/ZynFadeCube.h"
+#include "faders/ZynFadeDistort.h"
+#include "faders/ZynFadeHStrip.h"
+#include "faders/ZynFadeMerge.h"
+#include "faders/ZynFadeRipple.h"
+#include "faders/ZynFadeSlices.h"
+#include "faders/ZynFadeSquareSpin.h"
+#include "faders/ZynFadeSquares.h"
+#include "faders/ZynFadeVStrip.h"
 #include "scenes/ZynScenePlaceholder.h"
+#include "scenes/ZynSceneTunnel.h"
 
 const std::vector<TZynSceneClass>& ZynSceneCatalogue()
 {
@@ -22,7 +32,7 @@ const std::vector<TZynSceneClass>& ZynSceneCatalogue()
         ZynPlaceholderScene("TvisHyperMorph", "HyperMetaBall Morph", "HYPERMORPH", 1, false),
         ZynPlaceholderScene("TvisTorus", "Ripples on a Torus", "TORUS", 0, false),
         ZynPlaceholderScene("TvisVortex", "Down the Vortex", "VORTEX", 1, false),
-        ZynPlaceholderScene("TvisTunnel", "Tunnel", "TUNNEL", 1, false),
+        ZynSceneClassOf<TvisTunnel>("TvisTunnel"),
         ZynPlaceholderScene("TvisSphere", "Image Sphere", "SPHERE", 1, false),
         ZynPlaceholderScene("TvisSkyBox", "SkyBox", "SKYBOX", 1, false),
         ZynPlaceholderScene("TvisRecurse", "Recurse", "RECURSE", 1, false),
@@ -38,19 +48,17 @@ const std::vector<TZynSceneClass>& ZynSceneCatalogue()
 
 const std::vector<TZynFaderClass>& ZynFaderCatalogue()
 {
-    // Placeholder arguments: class, section, name, needs the new texture
-    // [, switch constant that asks for it].
     static const std::vector<TZynFaderClass> faders = {
-        ZynPlaceholderFader("TfadeMerge", "FMERGE", "Merge", false),
-        ZynPlaceholderFader("TfadeHStrip", "FHSTRIP", "Horizontal Strip", false),
-        ZynPlaceholderFader("TfadeVStrip", "FVSTRIP", "Vertical Strip", false),
-        ZynPlaceholderFader("TfadeSquares", "FSSQUARE", "Shrinking Squares", false),
-        ZynPlaceholderFader("TfadeSquareSpin", "FSSQUARES", "Spinning Squares", false),
-        ZynPlaceholderFader("TfadeCube", "FCUBE", "Spinning Cube", true),
-        ZynPlaceholderFader("TfadeCenter", "FCENTER", "Looney Tunes", false),
-        ZynPlaceholderFader("TfadeRipple", "FRIPPLE", "Ripple Out", false),
-        ZynPlaceholderFader("TfadeSlices", "FSLICES", "Sliced Cube", true),
-        ZynPlaceholderFader("TfadeDistort", "FDISTORT", "Distorting Image", false, "FDISTORT.Double"),
+        ZynFaderClassOf<TfadeMerge>("TfadeMerge"),
+        ZynFaderClassOf<TfadeHStrip>("TfadeHStrip"),
+        ZynFaderClassOf<TfadeVStrip>("TfadeVStrip"),
+        ZynFaderClassOf<TfadeSquares>("TfadeSquares"),
+        ZynFaderClassOf<TfadeSquareSpin>("TfadeSquareSpin"),
+        ZynFaderClassOf<TfadeCube>("TfadeCube"),
+        ZynFaderClassOf<TfadeCenter>("TfadeCenter"),
+        ZynFaderClassOf<TfadeRipple>("TfadeRipple"),
+        ZynFaderClassOf<TfadeSlices>("TfadeSlices"),
+        ZynFaderClassOf<TfadeDistort>("TfadeDistort"),
     };
     return faders;
 }

@@ -34,10 +34,22 @@ void TZynScenePlaceholder::Reset() { TZynScene::Reset(); }
 void TZynScenePlaceholder::Render(const TVisData& visData, float dt, float alpha)
 {
     TZynScene::Render(visData, dt, alpha);
+    // Scenes draw with the projection they are given and leave it as it was.
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glMatrixMode(GL_MODELVIEW);
     if (!RendersToTexture) {
         Draw(visData, alpha);
-        return;
+    } else {
+        RenderOwn(visData, alpha);
     }
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void TZynScenePlaceholder::RenderOwn(const TVisData& visData, float alpha)
+{
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     glViewport(0, 0, TexWidth, TexHeight);

@@ -30,6 +30,7 @@ public:
 
 private:
     void Draw(const TVisData& visData, float alpha);
+    void RenderOwn(const TVisData& visData, float alpha);
     void DrawName(float alpha);
     TZynPlaceholderIdentity Identity;
 };

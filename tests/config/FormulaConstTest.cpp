@@ -128,8 +128,29 @@ TEST_F(FormulaConst, StoresDirectlyWithoutLimits)
     EXPECT_EQ(zcMAIN_ScreenX, std::numeric_limits<int32_t>::min());
 
     zcMAIN_ScreenX = 640;
+    Run("MAIN.ScreenX = 0/0;");                     // NaN has no nearest integer: kept
+    EXPECT_EQ(zcMAIN_ScreenX, 640);
     Run("R = MAIN.ScreenX / 3;");                   // integer rows read as floats
     EXPECT_FLOAT_EQ(zcBASE_R, 640.0f / 3.0f);
+    EXPECT_TRUE(Lines.empty());
+}
+
+TEST_F(FormulaConst, EveryRowIsReachableByItsFullName)
+{
+    for (int32_t i = 0; i < ConstCount(); i++) {
+        const std::string name = ConstFullName(i);
+        const TConstDef* row = ConstRow(i);
+        TkvFormula p;
+        FormulaCompile(name + " = 1.5; R = " + name + ";", p);
+        ASSERT_EQ(FormulaListing(p), "[1.5][=" + std::to_string(i) + "][ID " + std::to_string(i) +
+                                         "][=41][#EOF]") << name;
+        zcBASE_R = -1.0f;
+        FormulaRun(p);
+        if (i == zciBASE_R) continue;
+        // Floats as they are, integers rounded to the even 2, string rows untouched (read as 0).
+        float expected = row->ValueType == ZC_TYPE_FLOAT ? 1.5f : row->ValueType == ZC_TYPE_INT ? 2.0f : 0.0f;
+        EXPECT_EQ(zcBASE_R, expected) << name;
+    }
     EXPECT_TRUE(Lines.empty());
 }
 

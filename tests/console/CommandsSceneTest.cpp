@@ -1,5 +1,6 @@
 // CommandsSceneTest: scene, fader, announcement, window and scene texture
 // commands driving a real sequencer in an offscreen GL context.
+#include "app/TGLWindow.h"
 #include "app/ZynOffscreenGL.h"
 #include "config/ZynConst.h"
 #include "config/ZynConstDef.h"
@@ -260,6 +261,28 @@ TEST(CommandsNoSceneTest, SceneCommandsWithoutSequencerReportIt)
     ExecuteLine("SceneChange(1)");
     EXPECT_EQ(log.Lines, (std::vector<std::string>{"#ERROR : (getScene) no scenes are running",
                                                     "#ERROR : (SceneChange) no scenes are running"}));
+}
+
+} // namespace
+
+namespace {
+
+TEST(CommandsProgramTest, ToggleFullscreenAndQuit)
+{
+    TConsoleTestLog log;
+    const int32_t saved = zcMAIN_Fullscreen;
+    const bool savedRecreate = GLWindow.Recreate;
+    zcMAIN_Fullscreen = 0;
+    GLWindow.Recreate = false;
+    ExecuteLine("ToggleFullscreen");
+    EXPECT_EQ(zcMAIN_Fullscreen, 1);
+    EXPECT_TRUE(GLWindow.Recreate || GLWindow.RestartByMessage);
+    ExecuteLine("ToggleFullscreen(1);Quit(1)");
+    EXPECT_EQ(zcMAIN_Fullscreen, 1);
+    EXPECT_EQ(log.Lines, (std::vector<std::string>{">No help found for \"ToggleFullscreen\"",
+                                                    ">No help found for \"Quit\""}));
+    zcMAIN_Fullscreen = saved;
+    GLWindow.Recreate = savedRecreate;
 }
 
 } // namespace

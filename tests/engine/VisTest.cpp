@@ -5,6 +5,7 @@
 #include "engine/ZynPicker.h"
 #include "engine/ZynSceneCatalogue.h"
 #include "engine/ZynVis.h"
+#include "scenes/ZynScenePlaceholder.h"
 #include "platform/ZynRandom.h"
 
 #include <cstring>
@@ -322,13 +323,18 @@ TEST_F(VisTest, EveryCatalogueSceneRendersHeadlessInItsOwnColour)
     TVisData data = Silence();
     vis.Frame(data, 0.0f);
     std::set<std::vector<int>> colours;
+    size_t placeholders = 0;
     for (int32_t n = 0; n < vis.Scenes->Count(); n++) {
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         vis.RenderScene(n, data, 0.1f, 1.0f);
-        std::vector<int> corner = Pixel(5, 5);
-        EXPECT_GT(corner[0] + corner[1] + corner[2], 100) << vis.Scenes->Items(n)->Name;
-        colours.insert(corner);
+        // Stand-ins fill the screen with a colour of their own; real scenes draw their picture.
+        if (dynamic_cast<TZynScenePlaceholder*>(vis.Scenes->Items(n))) {
+            std::vector<int> corner = Pixel(5, 5);
+            EXPECT_GT(corner[0] + corner[1] + corner[2], 100) << vis.Scenes->Items(n)->Name;
+            colours.insert(corner);
+            placeholders++;
+        }
         // Into a texture as well, as a fade would ask.
         uint32_t store = 0;
         EXPECT_NE(vis.RenderSceneTex(n, data, 0.1f, 1.0f, store), 0u) << vis.Scenes->Items(n)->Name;
@@ -337,7 +343,7 @@ TEST_F(VisTest, EveryCatalogueSceneRendersHeadlessInItsOwnColour)
             glDeleteTextures(1, &t);
         }
     }
-    EXPECT_EQ(colours.size(), 24u);
+    EXPECT_EQ(colours.size(), placeholders);
     EXPECT_FALSE(log.AnyContains("#ERROR"));
 }
 

@@ -26,8 +26,7 @@ expect_order "$LOG" "Setting up GLWINDOW Vars" "GLWINDOW:Registering Window Clas
     "GL_VERSION : *" "GL_EXTENSIONS : *" "* * * * * * * *" "*  INIT DONE  *" "* * * * * * * *" \
     "GLWINDOW:Entering Main Message Loop..." "GLWINDOW:Recieved WM_QUIT - exiting message loop" \
     "GLWINDOW:Custom De-Initialization" "GLWINDOW:Call DestroyWindowGL"
-[ "$(tail -n 4 "$LOG" | tr '\n' '|')" = "|* * * * * * *|*  THE END  *|* * * * * * *|" ] || fail "log does not end with THE END"
-if grep -q "^#ERROR" "$LOG"; then grep "^#ERROR" "$LOG"; fail "errors in a clean run"; fi
+expect_end "$LOG"
 # The companion pointer names the base folder.
 grep -qxF "Dir=$D" "$XDG_CONFIG_HOME/Quarvel/ZynScreensaver" || fail "screen-saver pointer"
 
@@ -53,6 +52,8 @@ for sig in TERM INT; do
     rc=$?
     [ $rc -eq 0 ] || fail "SIG$sig: exit $rc"
     expect_order "$D/ZynLog.txt" "GLWINDOW:Entering Main Message Loop..." "${CLOSE_LINES[@]}"
+    expect_end "$D/ZynLog.txt"
+    [ -f "$D/Zyn.cfg" ] || fail "SIG$sig: settings not saved"
 done
 
 # Screenshots at chosen frames: numbered 24-bit bitmaps of the window size.
@@ -72,6 +73,8 @@ cp -r "$RT" "$WORK/copy"
 rm -f "$WORK/copy/ZynLog.txt"
 (cd / && "$WORK/copy/zyn" --headless --frames 2 --udp-port $((PORT++)) --announce-to 127.0.0.1) || fail "copied runtime: exit $?"
 [ "$(sed -n 3p "$WORK/copy/ZynLog.txt")" = " BASE DIR: $WORK/copy" ] || fail "copied runtime's BaseDir"
+expect_no_errors "$WORK/copy/ZynLog.txt"
+expect_end "$WORK/copy/ZynLog.txt"
 
 # Usage errors exit 2 without starting.
 "$RT/zyn" --frames x >/dev/null 2>&1

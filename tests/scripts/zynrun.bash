@@ -47,3 +47,20 @@ wait_pid() {
 CLOSE_LINES=("GLWINDOW:Recieved WM_CLOSE" "GLWINDOW:Sending QUIT Message"
              "GLWINDOW:Recieved WM_QUIT - exiting message loop" "GLWINDOW:Exiting Main Message Loop..."
              "*  THE END  *")
+
+# expect_end FILE: the log ends with the THE END banner (only the key-binding
+# save that shut-down runs after it may follow).
+expect_end() {
+    local tail
+    tail=$(awk '$0 == "*  THE END  *" { seen = NR; out = "" } seen && NR > seen + 1 && $0 != "Saving Key Bindings...." { out = out $0 "|" } END { if (!seen) print "NO-BANNER"; else print out }' "$1")
+    [ -z "$tail" ] || fail "$1 does not end with the THE END banner (after it: $tail)"
+    expect_order "$1" "" "* * * * * * *" "*  THE END  *" "* * * * * * *"
+}
+
+# expect_no_errors FILE
+expect_no_errors() {
+    if grep -q "^#ERROR" "$1"; then
+        grep "^#ERROR" "$1" >&2
+        fail "error lines in $1"
+    fi
+}

@@ -1,0 +1,107 @@
+// Frame benchmark: every built scene and every fader rendered headless at 640x480.
+//
+// Prints, per scene and per transition, the median and worst milliseconds per
+// frame over a few hundred frames of synthesised music. A transition frame
+// includes both scenes and the fader. Placeholder scenes are skipped.
+#include "engine/ZynSceneCatalogue.h"
+#include "scenes/ZynScenePlaceholder.h"
+#include "support/ZynRenderHarness.h"
+
+#include <GL/gl.h>
+#include <benchmark/benchmark.h>
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace ZynRenderTest;
+
+namespace {
+
+TSession& Session()
+{
+    static TSession s;
+    static bool open = s.Open(640, 480, 1);
+    if (!open) std::abort();
+    return s;
+}
+
+void Report(benchmark::State& state, std::vector<double>& ms)
+{
+    std::sort(ms.begin(), ms.end());
+    double median = ms.empty() ? 0 : ms[ms.size() / 2];
+    state.counters["median_ms"] = median;
+    state.counters["worst_ms"] = ms.empty() ? 0 : ms.back();
+    state.counters["fps"] = median > 0 ? 1000.0 / median : 0;
+}
+
+double TimedFrame(TSession& s)
+{
+    auto t0 = std::chrono::steady_clock::now();
+    s.Frame(TInput::Music, 1.0f / 60);
+    glFinish();   // the software renderer works asynchronously
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+}
+
+void BM_Scene(benchmark::State& state)
+{
+    TSession& s = Session();
+    int32_t n = int32_t(state.range(0));
+    s.ShowScene(n);
+    for (int i = 0; i < 10; i++) s.Frame(TInput::Music, 1.0f / 60);
+    std::vector<double> ms;
+    for (auto _ : state) ms.push_back(TimedFrame(s));
+    state.SetLabel(s.Vis()->Scenes->Items(n)->Name);
+    Report(state, ms);
+}
+
+// A change from the Tunnel into scene 0 through fader f, restarted whenever it ends.
+void BM_Fader(benchmark::State& state)
+{
+    TSession& s = Session();
+    int32_t f = int32_t(state.range(0));
+    const int32_t tunnel = 14, other = 0;
+    std::vector<double> ms;
+    for (auto _ : state) {
+        if (s.Vis()->FadeProgress >= 1) {
+            state.PauseTiming();
+            s.ShowScene(tunnel);
+            s.Frame(TInput::Music, 1.0f / 60);
+            s.Vis()->SceneChange(other, f);
+            state.ResumeTiming();
+        }
+        ms.push_back(TimedFrame(s));
+    }
+    state.SetLabel(s.Vis()->Faders->Items(f)->Name);
+    Report(state, ms);
+}
+
+bool IsPlaceholder(const TZynSceneClass& c)
+{
+    // Placeholder records carry the real class name: look at the instance type.
+    std::unique_ptr<TZynScene> probe(c.MakeBlank());
+    return dynamic_cast<TZynScenePlaceholder*>(probe.get()) != nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    const auto& scenes = ZynSceneCatalogue();
+    for (size_t i = 0; i < scenes.size(); i++) {
+        if (IsPlaceholder(scenes[i])) continue;
+        benchmark::RegisterBenchmark(("scene/" + scenes[i].ClassName).c_str(), BM_Scene)
+            ->Arg(int64_t(i))->Iterations(300)->Unit(benchmark::kMillisecond);
+    }
+    const auto& faders = ZynFaderCatalogue();
+    for (size_t i = 0; i < faders.size(); i++) {
+        benchmark::RegisterBenchmark(("fader/" + faders[i].ClassName).c_str(), BM_Fader)
+            ->Arg(int64_t(i))->Iterations(300)->Unit(benchmark::kMillisecond);
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    Session().Close();
+    return 0;
+}

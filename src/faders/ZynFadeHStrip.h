@@ -1,0 +1,11 @@
+// ZynFadeHStrip: the "Horizontal Strip" transition (TfadeHStrip).
+// Depends on: engine/ZynFadeClass, faders/ZynFadeCommon, OpenGL.
+#pragma once
+
+#include "engine/ZynFadeClass.h"
+
+class TfadeHStrip : public TZynFader {
+public:
+    void Create(TVisObject* owner) override;
+    float Fade(uint32_t newTex, uint32_t oldTex, float dt) override;
+};

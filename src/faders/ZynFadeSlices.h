@@ -1,0 +1,11 @@
+// ZynFadeSlices: the "Sliced Cube" transition (TfadeSlices).
+// Depends on: engine/ZynFadeClass, faders/ZynFadeCommon, OpenGL.
+#pragma once
+
+#include "engine/ZynFadeClass.h"
+
+class TfadeSlices : public TZynFader {
+public:
+    void Create(TVisObject* owner) override;
+    float Fade(uint32_t newTex, uint32_t oldTex, float dt) override;
+};

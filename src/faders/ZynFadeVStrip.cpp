@@ -1,0 +1,32 @@
+// ZynFadeVStrip: the outgoing picture cut into vertical strips sliding apart.
+#include "faders/ZynFadeVStrip.h"
+
+#include "config/ZynConstDef.h"
+#include "faders/ZynFadeCommon.h"
+
+#include <GL/gl.h>
+
+void TfadeVStrip::Create(TVisObject* owner)
+{
+    TZynFader::Create(owner);
+    Section = "FVSTRIP";
+    Name = "Vertical Strip";
+    NeedsOldTexture = true;
+}
+
+float TfadeVStrip::Fade(uint32_t newTex, uint32_t oldTex, float dt)
+{
+    TZynFader::Fade(newTex, oldTex, dt);
+    SceneAlpha = 1;
+    float p = FadeProgress(Time, zcFVSTRIP_Time);
+    if (p >= 1) return p;
+    int32_t strips = FadeCount(zcFVSTRIP_Strips, 2, 256);
+    float shift = 1 - FadeEase(p);
+    FadeBegin(oldTex);
+    FadeUnitMapping();
+    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    glColor4f(1, 1, 1, 1 - p);
+    FadeDrawStrips(strips, shift, false);
+    FadeEnd();
+    return p;
+}
