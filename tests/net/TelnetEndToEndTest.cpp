@@ -104,7 +104,7 @@ protected:
         for (;;) {
             auto c = std::make_unique<TelnetTestClient>(port_);
             if (c->Ok()) {
-                EXPECT_TRUE(c->WaitFor(kGreeting, nullptr, 20)) << c->Received();
+                EXPECT_TRUE(c->WaitFor(kGreeting, nullptr, 30)) << c->Received();
                 c->Take();
                 return c;
             }
@@ -117,7 +117,7 @@ protected:
         auto c = Connect();
         if (!c) return nullptr;
         c->Send("6071\r\n");
-        EXPECT_TRUE(c->WaitFor("UNLOCKED\r\n-", nullptr, 10));
+        EXPECT_TRUE(c->WaitFor("UNLOCKED\r\n-", nullptr, 30));
         c->Take();
         return c;
     }
@@ -143,47 +143,47 @@ TEST_F(TelnetEndToEnd, PinUsersCommandsAndBindingsAcrossARestart)
     ASSERT_TRUE(a) << "zyn never listened on port " << port_;
 
     a->Send("1234\r\n");
-    ASSERT_TRUE(a->WaitFor("NOT UNLOCKED\r\n-", nullptr, 10));
+    ASSERT_TRUE(a->WaitFor("NOT UNLOCKED\r\n-", nullptr, 30));
     EXPECT_EQ(a->Take(), "****\r\nNOT UNLOCKED\r\n-");
     a->Send("6071 \r\n");
-    ASSERT_TRUE(a->WaitFor("NOT UNLOCKED\r\n-", nullptr, 10));
+    ASSERT_TRUE(a->WaitFor("NOT UNLOCKED\r\n-", nullptr, 30));
     a->Take();
     a->Send("\x1b[A");
-    ASSERT_TRUE(a->WaitFor("KEY[27]KEY[91]KEY[65]", nullptr, 10));
+    ASSERT_TRUE(a->WaitFor("KEY[27]KEY[91]KEY[65]", nullptr, 30));
     a->Send("\r\n");                                   // the third wrong PIN closes the connection
-    EXPECT_TRUE(a->WaitClosed(nullptr, 10));
+    EXPECT_TRUE(a->WaitClosed(nullptr, 30));
     auto b = Connect();
     ASSERT_TRUE(b);
     b->Send(" 6071\r\n");
-    ASSERT_TRUE(b->WaitFor("UNLOCKED\r\n-", nullptr, 10));
+    ASSERT_TRUE(b->WaitFor("UNLOCKED\r\n-", nullptr, 30));
     EXPECT_EQ(b->Take(), "*****\r\nUNLOCKED\r\n-");
     auto c = ConnectUnlocked();
     ASSERT_TRUE(c);
 
     b->Send("Add(2, 3)\r\n");
-    ASSERT_TRUE(b->WaitFor("=5\r\n", nullptr, 10)) << b->Received();
+    ASSERT_TRUE(b->WaitFor("=5\r\n", nullptr, 30)) << b->Received();
     EXPECT_NE(b->Received().find("-Add(2, 3)\r\n"), std::string::npos);
-    ASSERT_TRUE(c->WaitFor("=5\r\n", nullptr, 10)) << c->Received();
+    ASSERT_TRUE(c->WaitFor("=5\r\n", nullptr, 30)) << c->Received();
     EXPECT_NE(c->Received().find("-Add(2, 3)\r\n"), std::string::npos);
 
     c->Send("Bind([VK_F1],[SceneChange(2)])\r\n");
-    ASSERT_TRUE(c->WaitFor("Key (112-+VK_F1) --> \"SceneChange(2)\"", nullptr, 10)) << c->Received();
+    ASSERT_TRUE(c->WaitFor("Key (112-+VK_F1) --> \"SceneChange(2)\"", nullptr, 30)) << c->Received();
     c->Send("ExecuteBind(112)\r\ngetScene\r\n");
-    ASSERT_TRUE(c->WaitFor("=2\r\n", nullptr, 10)) << c->Received();
+    ASSERT_TRUE(c->WaitFor("=2\r\n", nullptr, 30)) << c->Received();
 
     c->Take();
     const auto sent = std::chrono::steady_clock::now();
     c->Send("TimerAdd(2,[A],[Add(1,1)])\r\n");
-    ASSERT_TRUE(c->WaitFor("=2\r\n", nullptr, 15)) << c->Received();
+    ASSERT_TRUE(c->WaitFor("=2\r\n", nullptr, 30)) << c->Received();
     const double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - sent).count();
     EXPECT_GT(waited, 1.5);
-    EXPECT_LT(waited, 10.0);
+    EXPECT_LT(waited, 30.0);
 
     c->Take();
     for (int i = 0; i < 257; i++) c->Send("TimerAdd(100,[T" + std::to_string(i) + "],[Add(0,0)])\r\n");
-    ASSERT_TRUE(c->WaitFor("Timer Queue has overflowed", nullptr, 20));
+    ASSERT_TRUE(c->WaitFor("Timer Queue has overflowed", nullptr, 30));
     c->Send("TimerClear([T5])\r\n");
-    ASSERT_TRUE(c->WaitFor("A Timer was found with tag \"T5\" and removed", nullptr, 10));
+    ASSERT_TRUE(c->WaitFor("A Timer was found with tag \"T5\" and removed", nullptr, 30));
 
     EXPECT_EQ(Stop(), 0);
     const std::string cfg = ReadConfig();
@@ -194,7 +194,7 @@ TEST_F(TelnetEndToEnd, PinUsersCommandsAndBindingsAcrossARestart)
     auto d = ConnectUnlocked();
     ASSERT_TRUE(d);
     d->Send("Bind([VK_F1])\r\n");
-    ASSERT_TRUE(d->WaitFor("Key (112-+VK_F1) --> \"SceneChange(2)\"", nullptr, 10)) << d->Received();
+    ASSERT_TRUE(d->WaitFor("Key (112-+VK_F1) --> \"SceneChange(2)\"", nullptr, 30)) << d->Received();
     EXPECT_EQ(Stop(), 0);
 }
 
@@ -222,11 +222,11 @@ TEST_F(TelnetEndToEnd, TwentyClientsSomeVanishingWhileCommandsRun)
         if (i % 4 == 0) continue;
         // Each user sees its own result and everybody else's.
         for (int j = 1; j < 20; j += 4)
-            EXPECT_TRUE(clients[i]->WaitFor("=" + std::to_string(2000 + j) + "\r\n", nullptr, 15)) << i << " " << j;
+            EXPECT_TRUE(clients[i]->WaitFor("=" + std::to_string(2000 + j) + "\r\n", nullptr, 30)) << i << " " << j;
     }
     // Frames go on: the timer fires and reaches everyone left.
-    EXPECT_TRUE(first->WaitFor("=707\r\n", nullptr, 15));
-    EXPECT_TRUE(clients[19]->WaitFor("=707\r\n", nullptr, 15));
+    EXPECT_TRUE(first->WaitFor("=707\r\n", nullptr, 30));
+    EXPECT_TRUE(clients[19]->WaitFor("=707\r\n", nullptr, 30));
     EXPECT_TRUE(Running());
     EXPECT_EQ(Stop(), 0);
 }
