@@ -43,6 +43,7 @@ cat > "$TMP/drive.sh" <<'DRIVE'
 # Runs inside the X server: start zyn, press F1, ask for the scene, quit.
 set -u
 RT=$1; TMP=$2; PORT=$3
+export SDL_VIDEODRIVER=x11     # a real X window (the test runner sets offscreen)
 "$RT/zyn" --base-dir "$TMP" > "$TMP/stdout.txt" 2>&1 &
 PID=$!
 trap 'kill $PID 2>/dev/null' EXIT
