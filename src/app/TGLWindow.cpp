@@ -59,9 +59,11 @@ TGLWindow::TGLWindow() = default;
 // The process is ending: SDL and GL objects were released by Run already.
 TGLWindow::~TGLWindow() = default;
 
-void TGLWindow::RequestClose()
+bool TGLWindow::RequestClose()
 {
+    bool pending = g_closeRequested != 0;
     g_closeRequested = 1;
+    return pending;
 }
 
 void TGLWindow::Log(const std::string& text)

@@ -162,7 +162,8 @@ public:
     // Frames drawn since the process started.
     int64_t FrameCount() const { return m_frameCount; }
     // Async-signal-safe: treat like a window-manager close at the next loop pass.
-    static void RequestClose();
+    // Returns true when an earlier request has not been taken by the loop yet.
+    static bool RequestClose();
 
     // Outer-frame allowances of a windowed (framed) window: Width/Height/Left/Top
     // name the outer rectangle at creation, the client area sits inside it.

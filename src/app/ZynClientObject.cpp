@@ -1,6 +1,8 @@
 // ZynClientObject: TZynClient, network endpoints and the frame hand-off.
 #include "app/ZynClientObject.h"
 
+#include "app/TGLWindow.h"
+#include "app/ZynInit.h"
 #include "app/ZynLog.h"
 #include "app/ZynOptions.h"
 #include "console/ZynConsole.h"
@@ -95,8 +97,8 @@ void TZynClient::Frame(float dt)
 #endif
     // 3. Every pending datagram, handled now so packets never overlap rendering.
     Net.Service();
-    // 4. Demo input replaces the live record every frame.
-    if (ZynOpt.demo) VisData = SynthesizeVisData(dt);
+    // 4. Synthetic input (screen saver, --demo) replaces the live record every frame.
+    if (ScreenSaverMode || ZynOpt.demo) VisData = SynthesizeVisData(dt);
     // 5. The sequencer's frame.
     if (Vis) {
         Vis->Frame(VisData, dt);
@@ -110,10 +112,18 @@ void TZynClient::Frame(float dt)
 
 void TZynClient::Key(bool pressed, int32_t code, bool isVirtualKey)
 {
+    if (ScreenSaverMode) {   // any key ends the screen saver
+        GLWindow.Quit();
+        return;
+    }
     RouteKey(Vis.get(), pressed, code, isVirtualKey);
 }
 
 void TZynClient::Mouse(int32_t x, int32_t y, uint8_t button, uint8_t state, bool pressed)
 {
+    if (ScreenSaverMode) {   // a few mouse events are tolerated, then it ends
+        if (--ScreenSaverMouseCount < 0) GLWindow.Quit();
+        return;
+    }
     RouteMouse(Vis.get(), x, y, button, state, pressed);
 }

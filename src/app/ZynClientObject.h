@@ -6,7 +6,8 @@
 // one instance (Client) after the GL context exists; the window's
 // de-initialisation frees it, so a window rebuild rebuilds the client too.
 // Ports and the demo input come from the command line (ZynOpt).
-// Depends on: app/ZynClientObjectNet (UDP), app/ZynOptions, app/ZynLog,
+// Depends on: app/ZynClientObjectNet (UDP), app/ZynOptions, app/ZynInit
+// (ScreenSaverMode), app/TGLWindow (Quit), app/ZynLog,
 // audio/ZynVisData, engine/ZynVis (TVisObject), net/ZynTelnet, OpenGL.
 #pragma once
 
@@ -35,6 +36,11 @@ public:
 
     // Presence record to the announce target's two ports.
     void AnnouncePresence() { Net.AnnouncePresence(); }
+    // One 88-byte reply record to address:port.
+    bool SendRecord(const std::array<uint8_t, ZynReplySize>& record, const in_addr& address, int port)
+    {
+        return Net.SendRecord(record, address, port);
+    }
 
     TVisData VisData{};                 // the live music record, zero at creation
     std::unique_ptr<TVisObject> Vis;    // the sequencer (null if it could not be built)

@@ -18,15 +18,11 @@
 
 namespace {
 
-volatile std::sig_atomic_t g_signals = 0;
-
 void OnSignal(int sig)
 {
-    // The first signal closes the window; a second one before the loop took
-    // the first ends the process at once (a hung frame).
-    if (g_signals != 0) _exit(128 + sig);
-    g_signals = 1;
-    TGLWindow::RequestClose();
+    // The first signal closes the window; a second one while the first is still
+    // waiting for the loop (a hung frame, a long load) ends the process at once.
+    if (TGLWindow::RequestClose()) _exit(128 + sig);
 }
 
 void InstallSignalHandlers()

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -207,4 +209,127 @@ TEST_F(GLWindowRun, GammaRampRefusalIsNotFatal)
     EXPECT_EQ(frames, 1);
     uint16_t r[256], g[256], b[256];
     EXPECT_FALSE(w.GetGammaRamp(r, g, b));     // no window: refused, no crash
+}
+
+// ---------------------------------------------------------------------------
+// SDL events as the loop receives them (pushed into the queue of the live window)
+
+#include <SDL2/SDL.h>
+
+namespace {
+
+void PushKey(Uint32 window, Uint32 type, SDL_Keycode sym, SDL_Scancode sc)
+{
+    SDL_Event e = {};
+    e.type = type;
+    e.key.windowID = window;
+    e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    e.key.keysym.sym = sym;
+    e.key.keysym.scancode = sc;
+    SDL_PushEvent(&e);
+}
+
+void PushText(Uint32 window, const char* text)
+{
+    SDL_Event e = {};
+    e.type = SDL_TEXTINPUT;
+    e.text.windowID = window;
+    std::strncpy(e.text.text, text, sizeof e.text.text - 1);
+    SDL_PushEvent(&e);
+}
+
+void PushButton(Uint32 window, Uint32 type, Uint8 button, int x, int y)
+{
+    SDL_Event e = {};
+    e.type = type;
+    e.button.windowID = window;
+    e.button.button = button;
+    e.button.x = x;
+    e.button.y = y;
+    SDL_PushEvent(&e);
+}
+
+void PushWindowEvent(Uint32 window, Uint8 event, int d1 = 0, int d2 = 0)
+{
+    SDL_Event e = {};
+    e.type = SDL_WINDOWEVENT;
+    e.window.windowID = window;
+    e.window.event = event;
+    e.window.data1 = d1;
+    e.window.data2 = d2;
+    SDL_PushEvent(&e);
+}
+
+Uint32 PushRestore(Uint32, void* param)
+{
+    PushWindowEvent(static_cast<Uint32>(reinterpret_cast<uintptr_t>(param)), SDL_WINDOWEVENT_RESTORED);
+    return 0;
+}
+
+}  // namespace
+
+TEST_F(GLWindowRun, KeyboardTextAndMouseEventsBecomeWindowMessages)
+{
+    std::vector<std::tuple<bool, int32_t, bool>> keys;
+    std::vector<std::tuple<int32_t, int32_t, int, int, bool>> mouse;
+    w.OnKey = [&](bool p, int32_t c, bool v) { keys.emplace_back(p, c, v); };
+    w.OnMouse = [&](int32_t x, int32_t y, uint8_t b, uint8_t s, bool p) { mouse.emplace_back(x, y, b, s, p); };
+    bool keyDuringFrame = false;
+    w.OnFrame = [&] {
+        frames++;
+        Uint32 id = SDL_GetWindowID(static_cast<SDL_Window*>(w.hWnd));
+        if (frames == 1) {
+            PushKey(id, SDL_KEYDOWN, SDLK_a, SDL_SCANCODE_A);
+            PushText(id, "a\xC3\xA9");
+            PushKey(id, SDL_KEYUP, SDLK_a, SDL_SCANCODE_A);
+            PushKey(id, SDL_KEYDOWN, SDLK_BACKSPACE, SDL_SCANCODE_BACKSPACE);
+            PushKey(id, SDL_KEYDOWN, SDLK_TAB, SDL_SCANCODE_TAB);
+            PushKey(id, SDL_KEYDOWN, SDLK_RETURN, SDL_SCANCODE_RETURN);
+            PushKey(id, SDL_KEYDOWN, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);
+            PushKey(id, SDL_KEYDOWN, SDLK_F1, SDL_SCANCODE_F1);
+            PushKey(id + 1000, SDL_KEYDOWN, SDLK_F2, SDL_SCANCODE_F2);   // another window: ignored
+            PushButton(id, SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, 10, 20);
+            PushButton(id, SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT, 11, 21);
+            PushButton(id, SDL_MOUSEBUTTONDOWN, SDL_BUTTON_MIDDLE, 5, 6);
+        }
+        if (frames == 2) keyDuringFrame = w.Keys[0x70];
+        if (frames == 3) PushWindowEvent(id, SDL_WINDOWEVENT_CLOSE);
+        return true;
+    };
+    ASSERT_TRUE(w.Run());
+    EXPECT_EQ(frames, 3);
+    EXPECT_TRUE(keyDuringFrame);
+    std::vector<std::tuple<bool, int32_t, bool>> want = {
+        {true, 'A', true}, {true, 'a', false}, {true, 0xE9, false}, {false, 'A', true},
+        {true, 0x08, true}, {true, 8, false}, {true, 0x09, true}, {true, 9, false},
+        {true, 0x0D, true}, {true, 13, false}, {true, 0x1B, true}, {true, 27, false},
+        {true, 0x70, true}};
+    EXPECT_EQ(keys, want);
+    ASSERT_EQ(mouse.size(), 3u);
+    EXPECT_EQ(mouse[0], std::make_tuple(10, 20, 2, 4, true));
+    EXPECT_EQ(mouse[1], std::make_tuple(11, 21, 2, 0, false));
+    EXPECT_EQ(mouse[2], std::make_tuple(5, 6, 3, 8, true));
+    EXPECT_GE(Find("Recieved WM_CLOSE"), 0);
+}
+
+TEST_F(GLWindowRun, MinimisedWindowDrawsNoFramesUntilRestored)
+{
+    w.MaxFrames = 4;
+    std::vector<uint32_t> ticks;
+    w.OnFrame = [&] {
+        frames++;
+        ticks.push_back(w.LastTick);
+        deltas.push_back(w.TimeDelta);
+        if (frames == 2) {
+            Uint32 id = SDL_GetWindowID(static_cast<SDL_Window*>(w.hWnd));
+            PushWindowEvent(id, SDL_WINDOWEVENT_MINIMIZED);
+            SDL_AddTimer(400, PushRestore, reinterpret_cast<void*>(static_cast<uintptr_t>(id)));
+        }
+        return true;
+    };
+    ASSERT_TRUE(w.Run());
+    ASSERT_EQ(frames, 4);
+    EXPECT_GE(ticks[2] - ticks[1], 380u);      // nothing drawn while minimised
+    EXPECT_GE(deltas[2], 0.38f);               // the pause shows in the next delta
+    EXPECT_LE(deltas[2], 1.0f);
 }

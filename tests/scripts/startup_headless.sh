@@ -76,6 +76,20 @@ rm -f "$WORK/copy/ZynLog.txt"
 expect_no_errors "$WORK/copy/ZynLog.txt"
 expect_end "$WORK/copy/ZynLog.txt"
 
+# "cmake --install" gives the same folder (without run leftovers) and a bin/zyn link.
+BUILD=$(dirname "$RT")
+if command -v cmake >/dev/null 2>&1 && [ -f "$BUILD/CMakeCache.txt" ]; then
+    touch "$RT/Screenshot9999.bmp"
+    cmake --install "$BUILD" --prefix "$WORK/inst" >/dev/null || fail "cmake --install failed"
+    rm -f "$RT/Screenshot9999.bmp"
+    [ -L "$WORK/inst/bin/zyn" ] || fail "no bin/zyn link"
+    [ ! -e "$WORK/inst/share/zyn/Screenshot9999.bmp" ] || fail "run leftovers installed"
+    [ ! -e "$WORK/inst/share/zyn/ZynLog.txt" ] || fail "a log was installed"
+    "$WORK/inst/bin/zyn" --headless --frames 2 --udp-port $((PORT++)) --announce-to 127.0.0.1 || fail "installed zyn: exit $?"
+    [ "$(sed -n 3p "$WORK/inst/share/zyn/ZynLog.txt")" = " BASE DIR: $WORK/inst/share/zyn" ] || fail "installed BaseDir"
+    expect_no_errors "$WORK/inst/share/zyn/ZynLog.txt"
+fi
+
 # Usage errors exit 2 without starting.
 "$RT/zyn" --frames x >/dev/null 2>&1
 [ $? -eq 2 ] || fail "bad option did not exit 2"
