@@ -16,8 +16,8 @@
 class TVisObject;
 
 // How the window commands reach the in-picture user interface. Empty slots
-// behave as an interface with no window open: nothing opens or closes and
-// isWindowOpen yields "0".
+// behave as an interface with no window open: nothing opens or closes, and
+// isWindowOpen reports the key bindings' open-window flag (BindWindowOpen).
 struct TCmdWindowHooks {
     std::function<void()> OpenMain;
     std::function<void()> OpenConsole;

@@ -6,6 +6,7 @@
 #include "app/ZynClientObject.h"
 #include "config/ZynConstDef.h"
 #include "console/ZynCommandHelp.h"
+#include "console/ZynKeyBind.h"
 #include "engine/ZynPicker.h"
 #include "engine/ZynVis.h"
 #include "gfx/kvTex.h"
@@ -46,7 +47,9 @@ void ProcWindowClose(const TParams& params, std::string& result)
 
 void ProcIsWindowOpen(const TParams& params, std::string& result)
 {
-    result = CmdWindowHooks.IsOpen && CmdWindowHooks.IsOpen() ? "1" : "0";
+    // Without a hook of its own the flag is the one the key bindings test.
+    bool open = CmdWindowHooks.IsOpen ? CmdWindowHooks.IsOpen() : BindWindowOpen();
+    result = open ? "1" : "0";
 }
 
 void ProcWindowOpenMain(const TParams& params, std::string& result)

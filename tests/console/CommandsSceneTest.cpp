@@ -7,6 +7,7 @@
 #include "console/ConsoleTestLog.h"
 #include "console/ZynCmdInterp.h"
 #include "console/ZynCommands.h"
+#include "console/ZynKeyBind.h"
 #include "engine/ZynVis.h"
 #include "gfx/ZynTextures.h"
 #include "gfx/kvTex.h"
@@ -154,6 +155,9 @@ TEST_F(CommandsSceneTest, WindowCommandsReachTheInterface)
 {
     EXPECT_EQ(ExecuteLine("isWindowOpen"), "0");
     ExecuteLine("WindowOpenMain;WindowOpenConsole;WindowClose");   // no interface: nothing
+    BindSetWindowOpenQuery([] { return true; });
+    EXPECT_EQ(ExecuteLine("isWindowOpen"), "1");
+    BindSetWindowOpenQuery(nullptr);
     bool open = false;
     std::vector<std::string> calls;
     CmdWindowHooks.IsOpen = [&] { return open; };

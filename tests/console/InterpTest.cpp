@@ -199,4 +199,22 @@ TEST_F(InterpTest, CallCommandProcRunsWithOneEmptyEntry)
     EXPECT_TRUE(log.Has("#ERROR : boom"));
 }
 
+TEST_F(InterpTest, ArbitraryLinesNeverBreakTheInterpreter)
+{
+    // Bracket soup, stray separators and half numbers: every line must come
+    // back (with error lines) and leave the nesting depth at zero.
+    const std::string alphabet = "()[],; a1.+-e";
+    uint32_t state = 12345;
+    auto next = [&state] { state = state * 1103515245u + 12345u; return state >> 16; };
+    for (int i = 0; i < 3000; i++) {
+        std::string line;
+        size_t length = next() % 48;
+        for (size_t j = 0; j < length; j++) line.push_back(alphabet[next() % alphabet.size()]);
+        ExecuteLine(line);
+        ParseStatement(line);
+        ASSERT_EQ(CmdNestingDepth(), 0) << line;
+        log.Lines.clear();
+    }
+}
+
 } // namespace
