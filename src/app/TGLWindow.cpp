@@ -413,6 +413,7 @@ bool TGLWindow::CreateWindowGL()
     FPSFrames = 0;
     FPSTime = 0;
     SDL_StartTextInput();
+    m_everCreated = true;
     return true;
 }
 

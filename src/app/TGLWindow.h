@@ -161,6 +161,8 @@ public:
     bool SetGammaRamp(const uint16_t* red, const uint16_t* green, const uint16_t* blue);
     // Frames drawn since the process started.
     int64_t FrameCount() const { return m_frameCount; }
+    // True once a window has been created (its position and size are real).
+    bool WindowCreated() const { return m_everCreated; }
     // Async-signal-safe: treat like a window-manager close at the next loop pass.
     // Returns true when an earlier request has not been taken by the loop yet.
     static bool RequestClose();
@@ -187,6 +189,7 @@ private:
     int32_t m_modeW = 0, m_modeH = 0, m_modeBits = 0;
     bool m_cursorHidden = false;
     bool m_frameLimitQuit = false;
+    bool m_everCreated = false;
     int64_t m_frameCount = 0;
     double m_fixedTotal = 0;
     uint8_t m_buttons = 0;              // GLW_MK_ button bits currently held

@@ -10,6 +10,7 @@
 #include "console/ZynCommandHelp.h"
 #include "console/ZynConsole.h"
 #include "console/ZynKeyBind.h"
+#include "console/ZynTimer.h"
 #include "gfx/ZynTextures.h"
 #include "gfx/kvFont.h"
 #include "gfx/kvTexBMP.h"
@@ -258,8 +259,9 @@ bool ZynI_GLDeInit()
 
 void ZynI_Done()
 {
-    // A full-screen configuration never touches the saved window rectangle.
-    if (!GLWindow.IsFullscreen && !GLWindow.Fullscreen)
+    // A full-screen configuration never touches the saved window rectangle, and
+    // without a window the fields still hold the outer start values, not a place.
+    if (GLWindow.WindowCreated() && !GLWindow.IsFullscreen && !GLWindow.Fullscreen)
         Guarded("ZynI_Done:WriteWindowRect",
                 [] { WriteWindowRect("GL", GLWindow.Left, GLWindow.Top, GLWindow.Width, GLWindow.Height); });
     Guarded("ZynI_Done:FreeHelp", [] { FreeHelp(); });
@@ -272,6 +274,7 @@ void ZynI_Done()
         delete BindList;
         BindList = nullptr;
     });
+    TimerReset();   // timers are not kept across runs
     Guarded("ZynI_Done:ConsoleData", [] { ConsoleFree(); });
 }
 

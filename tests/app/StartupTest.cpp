@@ -277,3 +277,48 @@ TEST(StartupFiles, ScreenSaverCompanionPointsAtBaseDir)
     if (old) setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
     else unsetenv("XDG_CONFIG_HOME");
 }
+
+TEST(StartupOptions, ScreenshotFramesAreSortedUniqueAndPositive)
+{
+    auto parse = [](std::vector<const char*> args, ZynOptions& o) {
+        args.insert(args.begin(), "zyn");
+        std::string out, err;
+        return ZynParseOptions(static_cast<int>(args.size()), args.data(), o, out, err);
+    };
+    ZynOptions a;
+    ASSERT_EQ(parse({"--screenshot-frames", "300,5,300,40"}, a), ZynOptionsResult::Run);
+    EXPECT_EQ(a.screenshotFrames, (std::vector<int64_t>{5, 40, 300}));
+    ZynOptions b;
+    ASSERT_EQ(parse({"--screenshot-frames=7"}, b), ZynOptionsResult::Run);
+    EXPECT_EQ(b.screenshotFrames, (std::vector<int64_t>{7}));
+    for (const char* bad : {"0", "-3", "", "5,", ",5", "5,,6", "x", "1.5"}) {
+        ZynOptions c;
+        EXPECT_EQ(parse({"--screenshot-frames", bad}, c), ZynOptionsResult::ExitUsage) << bad;
+        EXPECT_TRUE(c.screenshotFrames.empty()) << bad;
+    }
+}
+
+TEST(StartupGL, LoadingScreenFillsTheBarUpToTheProgress)
+{
+    ASSERT_TRUE(ZynOffscreenGL::Create(200, 200)) << ZynOffscreenGL::LastError();
+    GLWindow.hRC = reinterpret_cast<void*>(1);     // drawing happens in the current context
+    glViewport(0, 0, 200, 200);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glFrustum(-0.01 * 0.41421356, 0.01 * 0.41421356, -0.01 * 0.41421356, 0.01 * 0.41421356, 0.01, 100);  // 45 degrees
+    glClearColor(0, 0, 0, 0);
+    glEnable(GL_BLEND);
+    ShowLoading("ignored until the font exists", 0.5f);
+    GLWindow.hRC = nullptr;
+    unsigned char filled[4], empty[4], outside[4];
+    glReadBuffer(GL_BACK);
+    glReadPixels(60, 100, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, filled);    // x = -0.5 on the bar
+    glReadPixels(140, 100, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, empty);    // x = +0.5: not reached yet
+    glReadPixels(100, 150, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, outside);  // above the bar
+    ZynOffscreenGL::Destroy();
+    EXPECT_EQ(filled[0], 0);
+    EXPECT_EQ(filled[1], 0);
+    EXPECT_NEAR(filled[2], 128, 1);
+    EXPECT_EQ(empty[2], 0);
+    EXPECT_EQ(outside[0] + outside[1] + outside[2], 0);
+}

@@ -90,6 +90,19 @@ if command -v cmake >/dev/null 2>&1 && [ -f "$BUILD/CMakeCache.txt" ]; then
     expect_no_errors "$WORK/inst/share/zyn/ZynLog.txt"
 fi
 
+# No video driver: exit 1 after the window layer's error lines; settings survive unchanged.
+D=$WORK/novideo
+mkdir -p "$D"
+printf '[WINDOWSIZE_GL]\nX=100\nY=50\nW=320\nH=200\n' > "$D/Zyn.cfg"
+SDL_VIDEODRIVER=no-such-driver "$RT/zyn" --frames 5 --base-dir "$D" --udp-port $((PORT++)) --announce-to 127.0.0.1 2>/dev/null
+rc=$?
+[ $rc -eq 1 ] || fail "no video driver: exit $rc"
+expect_order "$D/ZynLog.txt" "GLWINDOW:Registering Window Class" "GLWINDOW:RegisterClassEx Failed!" \
+    "GLWINDOW:Error Registering Window Class" "GLWINDOW:Error Registering Window Class!"
+expect_end "$D/ZynLog.txt"
+rect=$(sed -n '/^\[WINDOWSIZE_GL\]/,/^\[/p' "$D/Zyn.cfg" | grep -E '^[XYWH]=' | sort | tr '\n' ' ')
+[ "$rect" = "H=200 W=320 X=100 Y=50 " ] || fail "failed start changed the saved rectangle: $rect"
+
 # Usage errors exit 2 without starting.
 "$RT/zyn" --frames x >/dev/null 2>&1
 [ $? -eq 2 ] || fail "bad option did not exit 2"
