@@ -6,6 +6,7 @@
 #include "app/ZynLog.h"
 #include "app/ZynOptions.h"
 #include "console/ZynConsole.h"
+#include "console/ZynKeyBind.h"
 #include "engine/ZynVis.h"
 
 #include <GL/gl.h>
@@ -22,12 +23,16 @@ class TZynTelnet {};
 
 namespace {
 // Key and mouse events go through the sequencer to its in-picture user
-// interface; this forwards them once the sequencer offers Key and Mouse.
+// interface, which runs the key bindings before its windows see the event.
+// Until the sequencer offers Key and Mouse, keys run their bindings directly.
 template <class V>
 void RouteKey(V* vis, bool pressed, int32_t code, bool isVirtualKey)
 {
-    if constexpr (requires { vis->Key(pressed, code, isVirtualKey); })
+    if constexpr (requires { vis->Key(pressed, code, isVirtualKey); }) {
         if (vis) vis->Key(pressed, code, isVirtualKey);
+    } else {
+        ExecuteKeyBinding(pressed, code, isVirtualKey);
+    }
 }
 template <class V>
 void RouteMouse(V* vis, int32_t x, int32_t y, uint8_t button, uint8_t state, bool pressed)
