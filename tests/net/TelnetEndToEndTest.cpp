@@ -230,3 +230,61 @@ TEST_F(TelnetEndToEnd, TwentyClientsSomeVanishingWhileCommandsRun)
     EXPECT_TRUE(Running());
     EXPECT_EQ(Stop(), 0);
 }
+
+TEST_F(TelnetEndToEnd, WindowRebuildListensAgainAndATakenPortIsReported)
+{
+    Start();
+    auto a = ConnectUnlocked();
+    ASSERT_TRUE(a) << "zyn never listened on port " << port_;
+    // The rebuilt window's client opens the same port again at once.
+    a->Send("ToggleFullscreen\r\n");
+    EXPECT_TRUE(a->WaitClosed(nullptr, 30));
+    auto b = ConnectUnlocked();
+    ASSERT_TRUE(b) << "no telnet console after the window rebuild";
+    b->Send("Add(20, 22)\r\n");
+    EXPECT_TRUE(b->WaitFor("=42\r\n", nullptr, 30));
+    b.reset();
+    EXPECT_EQ(Stop(), 0);
+
+    // Someone else holds the port: the program says why and runs on.
+    const int holder = socket(AF_INET, SOCK_STREAM, 0);
+    const int one = 1;      // the closed connections above leave the port in TIME_WAIT
+    setsockopt(holder, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(static_cast<uint16_t>(port_));
+    addr.sin_addr.s_addr = htonl(INADDR_ANY);
+    ASSERT_EQ(bind(holder, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ASSERT_EQ(listen(holder, 1), 0);
+    Start();
+    std::string log;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (log.find("TELNET init fail") == std::string::npos && std::chrono::steady_clock::now() < end) {
+        usleep(100000);
+        std::ifstream f(dir_ / "ZynLog.txt");
+        std::stringstream ss;
+        ss << f.rdbuf();
+        log = ss.str();
+    }
+    EXPECT_NE(log.find("TELNET init fail : port " + std::to_string(port_) + " : Address already in use"),
+              std::string::npos);
+    usleep(500000);
+    EXPECT_TRUE(Running());
+    EXPECT_EQ(Stop(), 0);
+    close(holder);
+}
+
+TEST_F(TelnetEndToEnd, StartBindingRunsBeforeUsersArrive)
+{
+    // The program-start event sets a new PIN before anyone can connect.
+    std::ofstream(dir_ / "Zyn.cfg") << "[NET]\nTelnetPort=" << port_
+                                    << "\n[BIND]\nCOUNT=1\nKeyCode0=256\nCommand0=NET.PIN(4321)\nAllow0=0\n";
+    Start();
+    auto a = Connect();
+    ASSERT_TRUE(a) << "zyn never listened on port " << port_;
+    a->Send("6071\r\n");
+    ASSERT_TRUE(a->WaitFor("NOT UNLOCKED\r\n-", nullptr, 30));
+    a->Send("4321\r\n");
+    EXPECT_TRUE(a->WaitFor("\r\nUNLOCKED\r\n-", nullptr, 30));
+    EXPECT_EQ(Stop(), 0);
+}
