@@ -8,18 +8,11 @@
 #include "console/ZynConsole.h"
 #include "console/ZynKeyBind.h"
 #include "engine/ZynVis.h"
+#include "net/ZynTelnet.h"
 
 #include <GL/gl.h>
 
 #include <exception>
-
-// The telnet server joins the client as soon as its module is in the build.
-#if __has_include("net/ZynTelnet.h")
-#include "net/ZynTelnet.h"
-#define ZYN_CLIENT_TELNET 1
-#else
-class TZynTelnet {};
-#endif
 
 namespace {
 // Key and mouse events go through the sequencer to its in-picture user
@@ -79,9 +72,7 @@ TZynClient::TZynClient()
     // 3. UDP: on failure the warning says why, and everything else runs.
     Net.Start(ZynClientPortsFromOptions());
     // 4. The telnet server.
-#ifdef ZYN_CLIENT_TELNET
     Guarded("TZynClient.Create:Telnet", [this] { Telnet = std::make_unique<TZynTelnet>(); });
-#endif
 }
 
 TZynClient::~TZynClient()
@@ -97,9 +88,7 @@ void TZynClient::Frame(float dt)
     // 1.
     ClientRunning = true;
     // 2. Telnet connections.
-#ifdef ZYN_CLIENT_TELNET
     if (Telnet) Telnet->Poll();
-#endif
     // 3. Every pending datagram, handled now so packets never overlap rendering.
     Net.Service();
     // 4. Synthetic input (screen saver, --demo) replaces the live record every frame.
