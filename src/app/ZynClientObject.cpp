@@ -6,28 +6,26 @@
 #include "app/ZynLog.h"
 #include "app/ZynOptions.h"
 #include "console/ZynConsole.h"
+#include "console/ZynKeyBind.h"
 #include "engine/ZynVis.h"
+#include "net/ZynTelnet.h"
 
 #include <GL/gl.h>
 
 #include <exception>
 
-// The telnet server joins the client as soon as its module is in the build.
-#if __has_include("net/ZynTelnet.h")
-#include "net/ZynTelnet.h"
-#define ZYN_CLIENT_TELNET 1
-#else
-class TZynTelnet {};
-#endif
-
 namespace {
 // Key and mouse events go through the sequencer to its in-picture user
-// interface; this forwards them once the sequencer offers Key and Mouse.
+// interface, which runs the key bindings before its windows see the event.
+// Until the sequencer offers Key and Mouse, keys run their bindings directly.
 template <class V>
 void RouteKey(V* vis, bool pressed, int32_t code, bool isVirtualKey)
 {
-    if constexpr (requires { vis->Key(pressed, code, isVirtualKey); })
+    if constexpr (requires { vis->Key(pressed, code, isVirtualKey); }) {
         if (vis) vis->Key(pressed, code, isVirtualKey);
+    } else {
+        ExecuteKeyBinding(pressed, code, isVirtualKey);
+    }
 }
 template <class V>
 void RouteMouse(V* vis, int32_t x, int32_t y, uint8_t button, uint8_t state, bool pressed)
@@ -74,9 +72,7 @@ TZynClient::TZynClient()
     // 3. UDP: on failure the warning says why, and everything else runs.
     Net.Start(ZynClientPortsFromOptions());
     // 4. The telnet server.
-#ifdef ZYN_CLIENT_TELNET
     Guarded("TZynClient.Create:Telnet", [this] { Telnet = std::make_unique<TZynTelnet>(); });
-#endif
 }
 
 TZynClient::~TZynClient()
@@ -92,9 +88,7 @@ void TZynClient::Frame(float dt)
     // 1.
     ClientRunning = true;
     // 2. Telnet connections.
-#ifdef ZYN_CLIENT_TELNET
     if (Telnet) Telnet->Poll();
-#endif
     // 3. Every pending datagram, handled now so packets never overlap rendering.
     Net.Service();
     // 4. Synthetic input (screen saver, --demo) replaces the live record every frame.

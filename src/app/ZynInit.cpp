@@ -10,6 +10,7 @@
 #include "console/ZynCommandHelp.h"
 #include "console/ZynConsole.h"
 #include "console/ZynKeyBind.h"
+#include "console/ZynTimer.h"
 #include "gfx/ZynTextures.h"
 #include "gfx/kvFont.h"
 #include "gfx/kvTexBMP.h"
@@ -273,6 +274,7 @@ void ZynI_Done()
         delete BindList;
         BindList = nullptr;
     });
+    TimerReset();   // timers are not kept across runs
     Guarded("ZynI_Done:ConsoleData", [] { ConsoleFree(); });
 }
 

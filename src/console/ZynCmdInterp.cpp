@@ -193,6 +193,9 @@ std::string ExecuteLine(const std::string& line)
             i++;
         }
     }
+    // An unclosed "[" took the closing ";" with it: that statement does not
+    // run, and the user is told why.
+    if (!statement.empty()) CmdError("\"]\" not found - statement not run: " + CmdTrim(statement.substr(0, statement.size() - 1)));
     return result;
 }
 

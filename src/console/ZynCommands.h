@@ -30,6 +30,8 @@ extern TCmdWindowHooks CmdWindowHooks;
 // client's. nullptr when none runs (the commands then fail with an error line).
 TVisObject* CmdSequencer();
 void CmdUseSequencer(TVisObject* vis);
+// The sequencer, or ECmdError when none runs.
+TVisObject& CmdRequireSequencer();
 
 void ProcScreenshot(const TParams& params, std::string& result);
 void ProcWindowClose(const TParams& params, std::string& result);

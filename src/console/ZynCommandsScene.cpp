@@ -23,12 +23,6 @@ namespace {
 
 TVisObject* g_sequencer = nullptr;
 
-TVisObject& Sequencer()
-{
-    TVisObject* vis = CmdSequencer();
-    if (!vis) throw ECmdError("no scenes are running");
-    return *vis;
-}
 
 } // namespace
 
@@ -39,6 +33,13 @@ TVisObject* CmdSequencer()
 }
 
 void CmdUseSequencer(TVisObject* vis) { g_sequencer = vis; }
+
+TVisObject& CmdRequireSequencer()
+{
+    TVisObject* vis = CmdSequencer();
+    if (!vis) throw ECmdError("no scenes are running");
+    return *vis;
+}
 
 void ProcWindowClose(const TParams& params, std::string& result)
 {
@@ -66,7 +67,7 @@ void ProcRestartScene(const TParams& params, std::string& result)
 {
     int64_t n;
     if (params.size() < 2 || !CmdIsWholeInt(params[1], n)) return ShowCommandHelp("RestartScene");
-    TVisObject& vis = Sequencer();
+    TVisObject& vis = CmdRequireSequencer();
     if (n >= 0 && n < vis.Scenes->Count()) vis.Scenes->RestartScene(static_cast<int32_t>(n));
 }
 
@@ -75,37 +76,37 @@ void ProcSceneChange(const TParams& params, std::string& result)
     if (params.size() != 2 && params.size() != 3) return ShowCommandHelp("SceneChange");
     int32_t scene = CmdParamInt(params, 1);
     int32_t fader = params.size() == 3 ? CmdParamInt(params, 2) : 0;
-    Sequencer().SceneChange(scene, fader);
+    CmdRequireSequencer().SceneChange(scene, fader);
 }
 
 void ProcEndFade(const TParams& params, std::string& result)
 {
     if (params.size() != 1) return ShowCommandHelp("EndFade");
-    Sequencer().FadeProgress = 1.0f;
+    CmdRequireSequencer().FadeProgress = 1.0f;
 }
 
 void ProcGetScene(const TParams& params, std::string& result)
 {
     if (params.size() != 1) return ShowCommandHelp("getScene");
-    result = std::to_string(Sequencer().CurrentScene);
+    result = std::to_string(CmdRequireSequencer().CurrentScene);
 }
 
 void ProcPickScene(const TParams& params, std::string& result)
 {
     if (params.size() != 1) return ShowCommandHelp("PickScene");
-    result = std::to_string(PickScene(Sequencer()));
+    result = std::to_string(PickScene(CmdRequireSequencer()));
 }
 
 void ProcPickFader(const TParams& params, std::string& result)
 {
     if (params.size() != 1) return ShowCommandHelp("PickFader");
-    result = std::to_string(PickFader(Sequencer()));
+    result = std::to_string(PickFader(CmdRequireSequencer()));
 }
 
 void ProcPickSceneLength(const TParams& params, std::string& result)
 {
     if (params.size() != 1) return ShowCommandHelp("PickSceneLength");
-    result = CmdFloatText(PickSceneLength(Sequencer()));
+    result = CmdFloatText(PickSceneLength(CmdRequireSequencer()));
 }
 
 void ProcAnnounce(const TParams& params, std::string& result)
@@ -113,7 +114,7 @@ void ProcAnnounce(const TParams& params, std::string& result)
     if (params.size() != 4) return ShowCommandHelp("Announce");
     int32_t index = CmdParamInt(params, 1);
     double seconds = std::clamp(CmdParamFloat(params, 2), -1e30, 1e30);
-    TVisObject& vis = Sequencer();
+    TVisObject& vis = CmdRequireSequencer();
     int32_t count = ZynVisHooks.AnnounceCount ? ZynVisHooks.AnnounceCount() : 0;
     if (count <= 0 || !ZynVisHooks.Announce) return;   // no announcements to show
     index = std::clamp(index, 0, count - 1);

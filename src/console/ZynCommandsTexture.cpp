@@ -8,22 +8,11 @@
 #include "gfx/kvTexBMP.h"
 #include "platform/ZynPath.h"
 
-namespace {
-
-TVisObject& Sequencer()
-{
-    TVisObject* vis = CmdSequencer();
-    if (!vis) throw ECmdError("no scenes are running");
-    return *vis;
-}
-
-} // namespace
-
 void ProcSceneTex(const TParams& params, std::string& result)
 {
     if (params.size() < 2) return ShowCommandHelp("SceneTex");
     int32_t n = CmdParamInt(params, 1);
-    TZynScene* scene = Sequencer().Scenes->Items(n);
+    TZynScene* scene = CmdRequireSequencer().Scenes->Items(n);
     if (!scene) {
         CmdPrint("First Parameter must be the number of a scene");
         return;
@@ -84,7 +73,7 @@ namespace {
 
 tZynTextures& Textures()
 {
-    tZynTextures* tex = Sequencer().Textures();
+    tZynTextures* tex = CmdRequireSequencer().Textures();
     if (!tex) throw ECmdError("no textures are loaded");
     return *tex;
 }

@@ -287,6 +287,11 @@ void TVisObject::SceneChange(int32_t scene, int32_t fader)
 
 void TVisObject::HandlePacket(const TZynPacket& packet) { HandlePacket(packet.Bytes.data()); }
 
+void TVisObject::Key(bool pressed, int32_t code, bool isVirtualKey)
+{
+    if (isVirtualKey && ZynVisHooks.ExecuteBinding) ZynVisHooks.ExecuteBinding(pressed ? code : code + 512);
+}
+
 void TVisObject::HandlePacket(const uint8_t* packet)
 {
     if (!packet) return;

@@ -39,6 +39,9 @@ public:
     // A 1212-byte UDP control packet (types 3, 4, 7, 8; others ignored).
     void HandlePacket(const uint8_t* packet);
     void HandlePacket(const TZynPacket& packet);
+    // A window key event: its key binding runs first (key code when pressed,
+    // code + 512 when released, virtual keys only), then the in-picture interface.
+    void Key(bool pressed, int32_t code, bool isVirtualKey);
 
     void RenderScene(int32_t n, const TVisData& visData, float dt, float alpha);
     uint32_t RenderSceneTex(int32_t n, const TVisData& visData, float dt, float alpha, uint32_t& texStore);

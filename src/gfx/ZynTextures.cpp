@@ -10,6 +10,7 @@
 #include "platform/ZynPath.h"
 
 #include <GL/gl.h>
+#include <filesystem>
 
 #include <cstring>
 
@@ -140,6 +141,9 @@ tZynTextures::~tZynTextures()
 void tZynTextures::SaveCustomTextures()
 {
     ZynLogLine("FREEING CUSTOM TEXTURES");
+    // A base folder copied without its Images folder still gets the user's pictures back.
+    std::error_code ec;
+    std::filesystem::create_directories(ZynPath("\\Images"), ec);
     for (int n = 0; n < kZynCustomTextures; n++) {
         if (!Custom[n].HasPixels()) continue;
         TkvImage colour, alpha;

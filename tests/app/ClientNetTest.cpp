@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+#include <random>
 #include <unistd.h>
 #include <vector>
 
@@ -268,4 +270,24 @@ TEST(ClientNetStart, TakenPortIsAWarningAndNothingElse)
     EXPECT_EQ(log.back().rfind("#WARNING : Cant Initialise UDP Server", 0), 0u) << log.back();
     EXPECT_NE(log.back().find(std::to_string(ports.Receive)), std::string::npos) << log.back();
     EXPECT_NE(log.back().find("--udp-port"), std::string::npos) << log.back();
+}
+
+TEST_F(ClientNet, RandomDatagramsLeaveTheLiveRecordSane)
+{
+    // Garbage with a valid magic: NaN and huge floats, random names, every
+    // handled type. The live record must stay finite and nothing may crash.
+    std::mt19937 rng(2024);
+    const uint8_t types[] = {0, 2, 2, 2, 9, 10, 2};
+    for (int i = 0; i < 2000; i++) {
+        std::vector<uint8_t> raw(1212 + rng() % 837);
+        for (auto& b : raw) b = uint8_t(rng());
+        raw[0] = 0x00; raw[1] = 0xED; raw[2] = 0xAD; raw[3] = 0xDE;
+        raw[24] = types[rng() % 7];
+        in_addr from{};
+        ZynParseIPv4("127.0.0.1", from);
+        Net.HandleDatagram(raw.data(), raw.size(), from);
+        ASSERT_TRUE(std::isfinite(Live.Bass) && std::isfinite(Live.Beat) && std::isfinite(Live.ReservedA)) << i;
+    }
+    EXPECT_EQ(zcNET_PIN, 6071);
+    EXPECT_TRUE(ToScene.empty());
 }

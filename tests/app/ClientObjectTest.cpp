@@ -4,6 +4,8 @@
 #include "app/ZynOptions.h"
 #include "config/ZynConstDef.h"
 #include "engine/ZynVis.h"
+#include "console/ZynConsole.h"
+#include "console/ZynKeyBind.h"
 #include "net/ZynTelnet.h"
 
 #include <arpa/inet.h>
@@ -123,4 +125,24 @@ TEST_F(ClientObject, FramePollsTheTelnetServer)
     }
     EXPECT_EQ(C->Telnet->UserCount(), 1) << "the client's frame accepts telnet connections";
     close(fd);
+}
+
+TEST_F(ClientObject, KeysRunTheirBindingsDownAndUp)
+{
+    ConsoleCreate();
+    TBindList list;
+    BindList = &list;
+    Client = C.get();
+    list.SetBinding(65, "SceneChange(5, 0)");         // A pressed
+    list.SetBinding(65 + 512, "SceneChange(6, 0)");   // A released
+    C->Frame(0.02f);
+    C->Key(true, 65, true);
+    EXPECT_EQ(C->Vis->CurrentScene, 5);
+    C->Key(true, 'a', false);                         // a character event runs no binding
+    EXPECT_EQ(C->Vis->CurrentScene, 5);
+    C->Key(false, 65, true);
+    EXPECT_EQ(C->Vis->CurrentScene, 6);
+    Client = nullptr;
+    BindList = nullptr;
+    ConsoleFree();
 }

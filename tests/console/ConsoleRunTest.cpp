@@ -2,6 +2,16 @@
 // frame; checked through the log file of a headless run.
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -108,6 +118,94 @@ TEST_F(ConsoleRunTest, MissingHelpFile)
     auto after = After(lines, "-Add(1)");
     ASSERT_FALSE(after.empty());
     EXPECT_EQ(after[0], ">No help found for \"Add\"");
+}
+
+// A free TCP port in the range NET.TelnetPort allows (1..2000), or 0.
+int FreeTelnetPort()
+{
+    for (int port = 1100 + getpid() % 800, tries = 0; tries < 200; tries++, port = port % 2000 + 1) {
+        if (port < 1024) continue;
+        int fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(static_cast<uint16_t>(port));
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        int one = 1;
+        setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+        bool ok = bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+        close(fd);
+        if (ok) return port;
+    }
+    return 0;
+}
+
+TEST_F(ConsoleRunTest, TelnetUserRunsLines)
+{
+    const int port = FreeTelnetPort();
+    ASSERT_NE(port, 0);
+    CopyHelp();
+    std::ofstream(fs::path(dir) / "Zyn.cfg") << "[NET]\nTelnetPort=" << port << "\n";
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        std::string exe = std::string(ZYN_RUNTIME_DIR) + "/zyn";
+        execl(exe.c_str(), exe.c_str(), "--headless", "--fixed-dt", "0.02", "--udp-port", "47314", "--base-dir",
+              dir.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int fd = -1;
+    for (int i = 0; i < 100 && fd < 0; i++) {
+        fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(static_cast<uint16_t>(port));
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+            close(fd);
+            fd = -1;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    }
+    std::string received;
+    const bool connected = fd >= 0;
+    if (connected) {
+        timeval tv{0, 100000};
+        setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+        // Sends a line, then reads until the wanted text arrives (the machine
+        // may be busy: generous deadline).
+        auto say = [&](const std::string& text, const std::string& wanted) {
+            send(fd, text.data(), text.size(), MSG_NOSIGNAL);
+            auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+            char buf[4096];
+            while (received.find(wanted) == std::string::npos && std::chrono::steady_clock::now() < until) {
+                ssize_t n = recv(fd, buf, sizeof buf, 0);
+                if (n > 0) received.append(buf, static_cast<size_t>(n));
+                if (n == 0) break;
+            }
+        };
+        say("6071\r\n", "UNLOCKED");
+        say("Add(2, 3)\r\n", "=5\r\n");
+        say("Help([add]);nosuch\r\n", "not found\r\n");
+        say("Quit\r\n", "-Quit\r\n");   // the program ends through the command
+        close(fd);
+    }
+    int status = 0;
+    bool ended = false;
+    for (int i = 0; i < 600 && !ended; i++) {
+        ended = waitpid(child, &status, WNOHANG) == child;
+        if (!ended) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    if (!ended) {
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+    }
+    EXPECT_TRUE(ended) << "Quit did not end the program";
+    EXPECT_TRUE(connected) << "no telnet server on port " << port;
+    EXPECT_NE(received.find("UNLOCKED"), std::string::npos) << received;
+    EXPECT_NE(received.find("\r\n-Add(2, 3)\r\n=5\r\n"), std::string::npos) << received;
+    EXPECT_NE(received.find(">*Add\r\n"), std::string::npos) << received;
+    EXPECT_NE(received.find("#ERROR : Command or Variable \"nosuch\" not found\r\n"), std::string::npos) << received;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "app/ZynClientObject.h"
 #include "app/ZynOptions.h"
 #include "console/ConsoleTestLog.h"
+#include "console/ZynCmdInterp.h"
 #include "console/ZynConsole.h"
 
 #include <gtest/gtest.h>
@@ -30,6 +31,11 @@ TEST_F(ConsoleTest, KindPrefixes)
     ConsoleLine(">z");
     ConsoleLine("");
     EXPECT_EQ(Lines(), (std::vector<std::string>{">5", "=x", "#ERROR : y", "-typed", ">>z", ""}));
+    // Command output reaches the console through the log: CmdPrint's ">" and
+    // the console's own ">" both stay.
+    ConsoleClear();
+    CmdPrint("listed");
+    EXPECT_EQ(Lines(), (std::vector<std::string>{">>listed"}));
 }
 
 TEST_F(ConsoleTest, LongLineWithoutBlanksIsCutWithDots)

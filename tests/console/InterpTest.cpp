@@ -66,6 +66,12 @@ TEST_F(InterpTest, SquareBracketsProtectSemicolons)
     EXPECT_EQ(ExecuteLine("If(0, Inc(1);Inc(2))"), "3");
 }
 
+TEST_F(InterpTest, UnclosedSquareBracketRunsNothingAndSaysSo)
+{
+    EXPECT_EQ(ExecuteLine("Add(1, 1);If(1, [Add(2, 2)"), "2");
+    EXPECT_EQ(log.Lines, (std::vector<std::string>{"#ERROR : \"]\" not found - statement not run: If(1, [Add(2, 2)"}));
+}
+
 TEST_F(InterpTest, ParameterListShapes)
 {
     EXPECT_EQ(ParseStatement("f()"), (TParams{"f"}));

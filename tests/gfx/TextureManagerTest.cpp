@@ -582,3 +582,19 @@ TEST_F(GLContext, ScreenshotsOfTheViewportAreNumberedBelowBaseDir)
     EXPECT_FALSE(ZynSaveViewportBMP(base.dir.File("no/such/dir/x.bmp")));
     glViewport(0, 0, 640, 480);
 }
+
+TEST_F(GLContext, CustomImagesAreSavedEvenWithoutAnImagesFolder)
+{
+    BaseFolder base(false);
+    std::filesystem::remove_all(base.dir.Path() + "/Images");
+    AllLines quiet;
+    int32_t oldCube = zcMAIN_CubeMap;
+    zcMAIN_CubeMap = 0;
+    {
+        tZynTextures tex;
+        ASSERT_TRUE(tex.CustomTexReplace(3, Solid(16, 16, 200, 100, 50, 255)));
+    }
+    zcMAIN_CubeMap = oldCube;
+    EXPECT_TRUE(kvBMPLoad(base.Images("Custom3.bmp")).HasPixels());
+    EXPECT_TRUE(kvBMPLoad(base.Images("CustomA3.bmp")).HasPixels());
+}

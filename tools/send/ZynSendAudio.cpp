@@ -22,11 +22,11 @@ struct WavFormat {
 // One sample of the given format at p, as -1..1.
 float SampleAt(const WavFormat& f, const uint8_t* p)
 {
-    if (f.Tag == 3) {
-        if (f.Bits == 32) { uint32_t u = Le32(p); float v; std::memcpy(&v, &u, 4); return std::isfinite(v) ? v : 0.0f; }
-        uint64_t u = Le32(p) | (uint64_t(Le32(p + 4)) << 32);
-        double v; std::memcpy(&v, &u, 8);
-        return std::isfinite(v) ? static_cast<float>(v) : 0.0f;
+    if (f.Tag == 3) {   // float files may exceed full scale: clip, and drop NaN / infinity
+        double v;
+        if (f.Bits == 32) { uint32_t u = Le32(p); float x; std::memcpy(&x, &u, 4); v = x; }
+        else { uint64_t u = Le32(p) | (uint64_t(Le32(p + 4)) << 32); std::memcpy(&v, &u, 8); }
+        return std::isfinite(v) ? static_cast<float>(std::clamp(v, -1.0, 1.0)) : 0.0f;
     }
     switch (f.Bits) {
     case 8: return (int(p[0]) - 128) / 128.0f;

@@ -325,6 +325,15 @@ int CmdVis(const Options& o)
         last = o.to < 0 ? total : std::min(total, (size_t)(o.to * sampleRate));
         if (last <= first) return Fail("--from/--to leave nothing to play");
     }
+    {
+        std::string what = src.isFile ? "\"" + o.args[1] + "\" (" + std::to_string((int)src.file.Seconds()) + " s, " +
+                                             std::to_string(sampleRate) + " Hz)"
+                         : src.isStdin ? "PCM from stdin (" + std::to_string(sampleRate) + " Hz, " +
+                                             std::to_string(o.pcmChannels) + " channels)"
+                                       : "a synthetic beat at " + std::to_string((int)o.bpm) + " BPM";
+        std::fprintf(stderr, "zyn-send: streaming %s to %s:%d, %g packets/s (Ctrl-C stops)\n", what.c_str(),
+                     o.host.c_str(), o.port, o.rate);
+    }
     std::vector<float> window(ZynSendFftSize);
     std::vector<uint8_t> pcm;
     uint8_t record[ZynSendRecordSize];

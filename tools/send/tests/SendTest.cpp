@@ -195,14 +195,15 @@ TEST(SendWav, DecodesEveryCommonSampleFormat)
     EXPECT_FLOAT_EQ(pcm.Mono[0], 0.0f);
     EXPECT_FLOAT_EQ(pcm.Mono[1], -1.0f);
 
-    float f[2] = {0.25f, NAN};
-    std::vector<uint8_t> fb(8);
-    std::memcpy(fb.data(), f, 8);
+    float f[3] = {0.25f, NAN, 7.5f};
+    std::vector<uint8_t> fb(12);
+    std::memcpy(fb.data(), f, 12);
     auto wf = Wav(3, 1, 48000, 32, fb, true);
     ASSERT_TRUE(ZynParseWav(wf.data(), wf.size(), pcm, err)) << err;
     EXPECT_EQ(pcm.SampleRate, 48000);
     EXPECT_FLOAT_EQ(pcm.Mono[0], 0.25f);
     EXPECT_EQ(pcm.Mono[1], 0.0f) << "non-finite samples become silence";
+    EXPECT_EQ(pcm.Mono[2], 1.0f) << "float samples beyond full scale are clipped";
 
     auto w32 = Wav(1, 1, 44100, 32, {0, 0, 0, 0xC0});
     ASSERT_TRUE(ZynParseWav(w32.data(), w32.size(), pcm, err)) << err;
@@ -254,4 +255,28 @@ TEST(SendWav, MixesRawS16Frames)
     ASSERT_EQ(out.size(), 2u);
     EXPECT_FLOAT_EQ(out[0], 0.5f);
     EXPECT_FLOAT_EQ(out[1], -0.25f);
+}
+
+TEST(SendWav, MutatedImagesNeverReadPastTheEnd)
+{
+    // Random byte flips and truncations of valid images: every result is
+    // either a clean error or samples that came from inside the image.
+    std::vector<std::vector<uint8_t>> seeds = {
+        Wav(1, 2, 44100, 16, std::vector<uint8_t>(64, 0x11)),
+        Wav(3, 1, 48000, 32, std::vector<uint8_t>(32, 0x3F), true),
+        Wav(1, 3, 22050, 24, std::vector<uint8_t>(90, 0x80)),
+    };
+    std::mt19937 rng(99);
+    TZynPcm pcm;
+    std::string err;
+    for (int i = 0; i < 3000; i++) {
+        auto img = seeds[i % seeds.size()];
+        int flips = 1 + int(rng() % 6);
+        for (int f = 0; f < flips; f++) img[rng() % img.size()] = uint8_t(rng());
+        img.resize(rng() % (img.size() + 1));
+        if (ZynParseWav(img.data(), img.size(), pcm, err)) {
+            EXPECT_LE(pcm.Mono.size() * size_t(pcm.Channels), img.size());
+            for (float s : pcm.Mono) ASSERT_TRUE(std::isfinite(s) && s >= -1.0f && s <= 1.0f);
+        }
+    }
 }
