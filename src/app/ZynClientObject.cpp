@@ -6,7 +6,6 @@
 #include "app/ZynLog.h"
 #include "app/ZynOptions.h"
 #include "console/ZynConsole.h"
-#include "console/ZynKeyBind.h"
 #include "engine/ZynVis.h"
 #include "net/ZynTelnet.h"
 
@@ -15,25 +14,6 @@
 #include <exception>
 
 namespace {
-// Key and mouse events go through the sequencer to its in-picture user
-// interface, which runs the key bindings before its windows see the event.
-// Until the sequencer offers Key and Mouse, keys run their bindings directly.
-template <class V>
-void RouteKey(V* vis, bool pressed, int32_t code, bool isVirtualKey)
-{
-    if constexpr (requires { vis->Key(pressed, code, isVirtualKey); }) {
-        if (vis) vis->Key(pressed, code, isVirtualKey);
-    } else {
-        ExecuteKeyBinding(pressed, code, isVirtualKey);
-    }
-}
-template <class V>
-void RouteMouse(V* vis, int32_t x, int32_t y, uint8_t button, uint8_t state, bool pressed)
-{
-    if constexpr (requires { vis->Mouse(x, y, button, state, pressed); })
-        if (vis) vis->Mouse(x, y, button, state, pressed);
-}
-
 template <class F>
 void Guarded(const char* step, F&& f)
 {
@@ -110,7 +90,8 @@ void TZynClient::Key(bool pressed, int32_t code, bool isVirtualKey)
         GLWindow.Quit();
         return;
     }
-    RouteKey(Vis.get(), pressed, code, isVirtualKey);
+    // The sequencer runs the key's binding, then hands the key to its windows.
+    if (Vis) Vis->Key(pressed, code, isVirtualKey);
 }
 
 void TZynClient::Mouse(int32_t x, int32_t y, uint8_t button, uint8_t state, bool pressed)
@@ -119,5 +100,6 @@ void TZynClient::Mouse(int32_t x, int32_t y, uint8_t button, uint8_t state, bool
         if (--ScreenSaverMouseCount < 0) GLWindow.Quit();
         return;
     }
-    RouteMouse(Vis.get(), x, y, button, state, pressed);
+    // Mouse events are for the in-picture windows; none of the scenes use them,
+    // so with no window layer in the program they end here.
 }

@@ -4,10 +4,7 @@
 #include "app/ZynLog.h"
 #include "console/ZynKeyBind.h"
 #include "console/ZynTimer.h"
-#if __has_include("app/ZynInit.h")
 #include "app/ZynInit.h"
-#define ZYN_VIS_HAS_LOADING_SCREEN 1
-#endif
 #include "engine/ZynGLState.h"
 #include "engine/ZynPicker.h"
 #include "engine/ZynSceneCatalogue.h"
@@ -23,9 +20,7 @@ TZynVisHooks ZynVisDefaultHooks()
     TZynVisHooks hooks;
     hooks.ExecuteBinding = [](int32_t code) { ExecuteBinding(code); };
     hooks.TimerAdvance = [](float dt) { TimerTick(dt); };
-#if ZYN_VIS_HAS_LOADING_SCREEN
     hooks.ShowLoading = [](const std::string& text, float progress) { ShowLoading(text, progress); };
-#endif
     return hooks;
 }
 

@@ -14,13 +14,7 @@
 
 #include <cstring>
 
-#if __has_include("app/ZynInit.h")
 #include "app/ZynInit.h"
-static void ShowLoadingAdapter(const std::string& text, float progress) { ShowLoading(text, progress); }
-#else
-// Until the start-up module (and its loading screen) is part of the build.
-static void ShowLoadingAdapter(const std::string&, float) {}
-#endif
 
 static bool CubeMapEnabled() { return zcMAIN_CubeMap == 1; }
 
@@ -81,7 +75,7 @@ void tZynTextures::LoadMainTextures()
             if (number == 8) FontTexture = Textures[number];
         }
         ZynCheckGL("tZynTextures.Create (tex)", number);
-        ShowLoadingAdapter("Texture \"" + name + "\"", (number + 1) / 24.0f);
+        ShowLoading("Texture \"" + name + "\"", (number + 1) / 24.0f);
     }
 }
 
@@ -89,7 +83,7 @@ void tZynTextures::LoadCustomTextures()
 {
     ZynLogLine("LOADING CUSTOM TEXTURES");
     for (int n = 0; n < kZynCustomTextures; n++) {
-        ShowLoadingAdapter("Custom Textures", (n + 1) / 8.0f);
+        ShowLoading("Custom Textures", (n + 1) / 8.0f);
         TkvImage colour = kvBMPLoad(CustomPath("Custom", n));
         TkvImage alpha = kvBMPLoad(CustomPath("CustomA", n));
         if (!colour.HasPixels()) continue;
@@ -102,7 +96,7 @@ void tZynTextures::LoadCubeMap()
 {
     ZynLogLine("LOADING CUBEMAPS");
     for (int face = 0; face < 6; face++) {
-        ShowLoadingAdapter("CubeMaps", (face + 1) / 6.0f);
+        ShowLoading("CubeMaps", (face + 1) / 6.0f);
         TkvImage image = kvLoadTGA(ZynPath("\\images\\" + kvCubeFaceFile(face)));
         // The faces fill the default cube-map texture; the generated names are
         // kept only so that they are released again.
