@@ -291,6 +291,60 @@ bool TGLWindow::FindDisplayMode()
 // ---------------------------------------------------------------------------
 // Window and context
 
+// Pixel format request: exact 8-8-8(-8) for 24/32 bits, 5-6-5 for 16; double buffered with depth.
+static void RequestPixelFormat(int32_t bits)
+{
+    bool deep = bits >= 24;
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 1);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, deep ? 8 : 5);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, deep ? 8 : 6);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, deep ? 8 : 5);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, bits >= 32 ? 8 : 0);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+}
+
+// Creation step 10 once the context is current: show, cursor, first resize, clean input state.
+void TGLWindow::FinishWindow(int32_t x, int32_t y, int32_t w, int32_t h)
+{
+    SDL_Window* win = Win(hWnd);
+    int r = 0, g = 0, b = 0, a = 0, d = 0;
+    SDL_GL_GetAttribute(SDL_GL_RED_SIZE, &r);
+    SDL_GL_GetAttribute(SDL_GL_GREEN_SIZE, &g);
+    SDL_GL_GetAttribute(SDL_GL_BLUE_SIZE, &b);
+    SDL_GL_GetAttribute(SDL_GL_ALPHA_SIZE, &a);
+    SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &d);
+    Log("Pixel Format " + std::to_string(r) + "-" + std::to_string(g) + "-" + std::to_string(b) + "-" +
+        std::to_string(a) + ", depth " + std::to_string(d));
+    // Wait for the display's refresh where there is one; a refusal is normal (Xvfb, offscreen).
+    if (SDL_GL_SetSwapInterval(HaveDisplay() ? 1 : 0) != 0)
+        Log(std::string("Swap interval not set: ") + SDL_GetError());
+
+    Log("Show Window");
+    SDL_ShowWindow(win);
+    if ((IsFullscreen && !ShowCursorFullscreen) || HideCursor) {
+        SDL_ShowCursor(SDL_DISABLE);
+        m_cursorHidden = true;
+    }
+    Active = true;
+    if (!IsFullscreen) {
+        Left = x;
+        Top = y;
+    }
+    int dw = w, dh = h;
+    SDL_GL_GetDrawableSize(win, &dw, &dh);
+    Log("Resize GL");
+    ResizeGL(dw, dh);
+    Log("Clear keys");
+    ClearKeys();
+    m_buttons = 0;
+    FPSFrames = 0;
+    FPSTime = 0;
+    SDL_StartTextInput();
+}
+
 bool TGLWindow::CreateWindowGL()
 {
     IsFullscreen = Fullscreen;
@@ -327,17 +381,7 @@ bool TGLWindow::CreateWindowGL()
     if (exStyle & GLW_WS_EX_TOPMOST) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
     if (exStyle & GLW_WS_EX_TOOLWINDOW) flags |= SDL_WINDOW_SKIP_TASKBAR;
 
-    // Pixel format: exact 8-8-8(-8) for 24/32 bits, 5-6-5 for 16; double buffered with depth.
-    bool deep = BitsPerPixel >= 24;
-    SDL_GL_ResetAttributes();
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 1);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, deep ? 8 : 5);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, deep ? 8 : 6);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, deep ? 8 : 5);
-    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, BitsPerPixel >= 32 ? 8 : 0);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    RequestPixelFormat(BitsPerPixel);
 
     SDL_Window* win = SDL_CreateWindow(Title.c_str(), x, y, w, h, flags);
     if (!win && BitsPerPixel >= 32) {
@@ -382,39 +426,7 @@ bool TGLWindow::CreateWindowGL()
         hRC = nullptr;
         return fail("wglMakeCurrent FAIL");
     }
-    int r = 0, g = 0, b = 0, a = 0, d = 0;
-    SDL_GL_GetAttribute(SDL_GL_RED_SIZE, &r);
-    SDL_GL_GetAttribute(SDL_GL_GREEN_SIZE, &g);
-    SDL_GL_GetAttribute(SDL_GL_BLUE_SIZE, &b);
-    SDL_GL_GetAttribute(SDL_GL_ALPHA_SIZE, &a);
-    SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &d);
-    Log("Pixel Format " + std::to_string(r) + "-" + std::to_string(g) + "-" + std::to_string(b) + "-" +
-        std::to_string(a) + ", depth " + std::to_string(d));
-    // Wait for the display's refresh where there is one; a refusal is normal (Xvfb, offscreen).
-    if (SDL_GL_SetSwapInterval(HaveDisplay() ? 1 : 0) != 0)
-        Log(std::string("Swap interval not set: ") + SDL_GetError());
-
-    Log("Show Window");
-    SDL_ShowWindow(win);
-    if ((IsFullscreen && !ShowCursorFullscreen) || HideCursor) {
-        SDL_ShowCursor(SDL_DISABLE);
-        m_cursorHidden = true;
-    }
-    Active = true;
-    if (!IsFullscreen) {
-        Left = x;
-        Top = y;
-    }
-    int dw = w, dh = h;
-    SDL_GL_GetDrawableSize(win, &dw, &dh);
-    Log("Resize GL");
-    ResizeGL(dw, dh);
-    Log("Clear keys");
-    ClearKeys();
-    m_buttons = 0;
-    FPSFrames = 0;
-    FPSTime = 0;
-    SDL_StartTextInput();
+    FinishWindow(x, y, w, h);
     m_everCreated = true;
     return true;
 }
@@ -546,42 +558,40 @@ void TGLWindow::MessageLoop()
 // One pass: a signal, a posted message, an SDL event, or else a frame (or a wait).
 void TGLWindow::LoopPass()
 {
-    {
-        if (g_closeRequested) {
-            g_closeRequested = 0;
-            WindowProc(GLW_WM_CLOSE, 0, 0);
-            return;
-        }
-        if (!m_posted.empty()) {
-            uint32_t msg = m_posted.front();
-            m_posted.pop_front();
-            if (msg == GLW_WM_QUIT) {
-                Log("Recieved WM_QUIT - exiting message loop");
-                Running = false;
-            } else {
-                WindowProc(msg, 0, 0);
-            }
-            return;
-        }
-        SDL_Event ev;
-        if (m_classRegistered && SDL_PollEvent(&ev)) {
-            TranslateEvent(&ev);
-            return;
-        }
-        if (!Active || !hWnd) {
-            SDL_WaitEventTimeout(nullptr, 100);    // minimised: no frames; wake for signals too
-            return;
-        }
-        if (MaxFrames >= 0 && m_frameCount >= MaxFrames) {
-            if (!m_frameLimitQuit) {
-                m_frameLimitQuit = true;
-                Log("Frame limit reached (" + std::to_string(MaxFrames) + ")");
-            }
-            Quit();
-            return;
-        }
-        FrameStep();
+    if (g_closeRequested) {
+        g_closeRequested = 0;
+        WindowProc(GLW_WM_CLOSE, 0, 0);
+        return;
     }
+    if (!m_posted.empty()) {
+        uint32_t msg = m_posted.front();
+        m_posted.pop_front();
+        if (msg == GLW_WM_QUIT) {
+            Log("Recieved WM_QUIT - exiting message loop");
+            Running = false;
+        } else {
+            WindowProc(msg, 0, 0);
+        }
+        return;
+    }
+    SDL_Event ev;
+    if (m_classRegistered && SDL_PollEvent(&ev)) {
+        TranslateEvent(&ev);
+        return;
+    }
+    if (!Active || !hWnd) {
+        SDL_WaitEventTimeout(nullptr, 100);    // minimised: no frames; wake for signals too
+        return;
+    }
+    if (MaxFrames >= 0 && m_frameCount >= MaxFrames) {
+        if (!m_frameLimitQuit) {
+            m_frameLimitQuit = true;
+            Log("Frame limit reached (" + std::to_string(MaxFrames) + ")");
+        }
+        Quit();
+        return;
+    }
+    FrameStep();
 }
 
 // One SDL event -> the window messages it stands for.

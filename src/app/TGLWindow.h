@@ -177,6 +177,7 @@ private:
     void HandleEvents();
     bool TranslateEvent(const void* sdlEvent);
     void RestartInPlace();
+    void FinishWindow(int32_t x, int32_t y, int32_t w, int32_t h);
     void DefaultResize();
     void DefaultInit();
     void DefaultFrame();
