@@ -258,16 +258,30 @@ TEST_F(ConstFile, KillDuringSaveNeverLeavesAPartialFile)
     int changedRounds = 0;
     int interruptedRounds = 0;
     for (int round = 0; round < 30; round++) {
+        // The child reports its first finished save, so on a busy machine the
+        // kill still lands while it saves, not while it is being started.
+        int ready[2];
+        ASSERT_EQ(pipe(ready), 0);
         pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
             ZynLogSetConsoleSink(nullptr);
+            close(ready[0]);
             for (int n = 0;; n++) {
                 zcMAIN_ScreenX = 320 + 2 * (n % 800);
                 zcTUNNEL_Speed = static_cast<float>(n % 100) / 10.0f;
                 ConstSave();
+                if (n == 0) {
+                    char c = 1;
+                    if (write(ready[1], &c, 1) != 1) _exit(1);
+                    close(ready[1]);
+                }
             }
         }
+        close(ready[1]);
+        char c = 0;
+        ASSERT_EQ(read(ready[0], &c, 1), 1);
+        close(ready[0]);
         std::this_thread::sleep_for(std::chrono::microseconds(delay(rng)));
         kill(child, SIGKILL);
         int status = 0;
