@@ -45,16 +45,17 @@ case "${1:-run}" in
     fi
     ;;
   test)
-    cd "$BUILD"
-    ctest --output-on-failure -j "$JOBS"
-    # The GL-free tests again under AddressSanitizer + UBSan with leak checks
-    # (the formula fuzz tests among them).
+    # The GL-free tests first under AddressSanitizer + UBSan with leak checks
+    # (the formula fuzz tests among them), then the whole suite with ctest,
+    # whose summary closes the run.
     ASAN_BUILD=${ZYN_ASAN_BUILD_DIR:-$ROOT/build-asan}
     cmake -S "$ROOT" -B "$ASAN_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZYN_SANITIZE=ON -DZYN_BUILD_BENCH=OFF
     for t in test_platform test_config; do
       cmake --build "$ASAN_BUILD" -j "$JOBS" --target "$t"
       ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 "$ASAN_BUILD/tests/$t"
     done
+    cd "$BUILD"
+    ctest --output-on-failure -j "$JOBS"
     ;;
   *)
     echo "usage: scripts/setup.sh run|test" >&2
