@@ -11,14 +11,14 @@
 
 namespace {
 
-TVisData Filled(float bass, float beat, uint8_t wave, uint8_t spec, int32_t resB = 0)
+TVisData Filled(float bass, float beat, uint8_t wave, uint8_t spectrum, int32_t resB = 0)
 {
     TVisData v;
     v.ReservedA = 0.25f;
     v.Bass = bass;
     v.Beat = beat;
     std::memset(v.Waveform, wave, sizeof v.Waveform);
-    std::memset(v.Spectrum, spec, sizeof v.Spectrum);
+    std::memset(v.Spectrum, spectrum, sizeof v.Spectrum);
     v.ReservedB = resB;
     return v;
 }

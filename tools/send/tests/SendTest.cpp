@@ -69,9 +69,9 @@ TEST(SendAnalyser, FullScaleBassSineSettlesAtTheTopOfTheScale)
     EXPECT_EQ(rec[1164] | rec[1165] | rec[1166] | rec[1167], 0);
     EXPECT_NEAR(an.Beat(), 0.0, 0.01) << "a steady level is no beat";
     // Spectrum bin i is FFT bin i+1: the sine shows at record bin 3.
-    const uint8_t* spec = rec + 588;
-    EXPECT_GT(spec[3], 200);
-    EXPECT_LT(spec[40], spec[3] - 100);
+    const uint8_t* bins = rec + 588;
+    EXPECT_GT(bins[3], 200);
+    EXPECT_LT(bins[40], bins[3] - 100);
 }
 
 TEST(SendAnalyser, BassFollowsLoudnessAndIgnoresHighNotes)
@@ -92,8 +92,8 @@ TEST(SendAnalyser, BassFollowsLoudnessAndIgnoresHighNotes)
     EXPECT_GT(quietBass, 0.1f) << "-26 dB is quiet but not silent";
     EXPECT_LT(highBass, 0.1f);
     // The 5 kHz tone lands near record bin 5000 / 21.53 - 1 = 231.
-    const uint8_t* spec = rec + 588;
-    int peak = int(std::max_element(spec, spec + 576) - spec);
+    const uint8_t* bins = rec + 588;
+    int peak = int(std::max_element(bins, bins + 576) - bins);
     EXPECT_NEAR(peak, 231, 2);
 }
 
