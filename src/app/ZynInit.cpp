@@ -12,7 +12,6 @@
 #include "console/ZynKeyBind.h"
 #include "console/ZynTimer.h"
 #include "gfx/ZynTextures.h"
-#include "gfx/kvFont.h"
 #include "gfx/kvTexBMP.h"
 #include "gfx/kvTexCube.h"
 #include "platform/ZynNumbers.h"
@@ -311,16 +310,7 @@ void ShowLoading(const std::string& text, float progress)
     glColor4f(0, 0, 0.5f, 1);
     glRectf(-1, -0.03f, 2 * progress - 1, 0.03f);
     // Before the small font (texture 8) is loaded the text is not shown.
-    if (FontTexture != 0) {
-        glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, FontTexture);
-        glColor4f(1, 1, 1, 1);
-        SetCharSize(0.08f, 0.04f);
-        SetInset(0.1f, 0.1f);
-        DrawText(2, text, 0, -0.13f, 1.02f);
-        glBindTexture(GL_TEXTURE_2D, 0);
-        glDisable(GL_TEXTURE_2D);
-    }
+    if (ZynDrawLoadingText(text)) glBindTexture(GL_TEXTURE_2D, 0);
     GLWindow.SwapBuffers();
 }
 

@@ -3,6 +3,7 @@
 
 #include "app/ZynLog.h"
 #include "engine/ZynVis.h"
+#include "gfx/kvTex.h"
 
 #include <GL/gl.h>
 
@@ -129,12 +130,7 @@ void TZynScene::PresentOwnTexture(float alpha)
     glEnable(GL_TEXTURE_2D);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glColor4f(1, 1, 1, alpha);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0, 0); glVertex2f(-1, -1);
-    glTexCoord2f(1, 0); glVertex2f(1, -1);
-    glTexCoord2f(1, 1); glVertex2f(1, 1);
-    glTexCoord2f(0, 1); glVertex2f(-1, 1);
-    glEnd();
+    kvDrawScreenQuad();
 }
 
 int32_t TZynScene::SlotConstant(int32_t n)
