@@ -8,8 +8,7 @@
 // slider pieces, side-bar buttons); code + 16 is the highlighted variant.
 #include "Art.h"
 
-#include <ft2build.h>
-#include FT_FREETYPE_H
+#include "FontFace.h"
 
 #include <cstdio>
 
@@ -142,17 +141,9 @@ void UiSymbol(Canvas& c, int code, float ox, float oy, float s, bool hover)
 
 bool MakeFont(const std::string& fontFile, int cell, Canvas& out, std::string& error)
 {
-    FT_Library lib;
-    if (FT_Init_FreeType(&lib)) {
-        error = "FreeType init failed";
-        return false;
-    }
-    FT_Face face;
-    if (FT_New_Face(lib, fontFile.c_str(), 0, &face)) {
-        FT_Done_FreeType(lib);
-        error = "cannot open font " + fontFile;
-        return false;
-    }
+    FontFace font;
+    if (!font.Open(fontFile, error)) return false;
+    FT_Face face = font.face;
     const float s = static_cast<float>(cell);
     const int em = static_cast<int>(std::lround(0.62f * s));
     const float widen = 1.65f;
@@ -199,8 +190,6 @@ bool MakeFont(const std::string& fontFile, int cell, Canvas& out, std::string& e
         out.Blit(rim, static_cast<int>(ox), static_cast<int>(oy));
         out.Blit(glyph, static_cast<int>(ox), static_cast<int>(oy));
     }
-    FT_Done_Face(face);
-    FT_Done_FreeType(lib);
     return true;
 }
 

@@ -1,8 +1,7 @@
 // Pictures: sprites, surfaces, landscape, line ramps, environment maps and lettering.
 #include "Art.h"
 
-#include <ft2build.h>
-#include FT_FREETYPE_H
+#include "FontFace.h"
 
 namespace art {
 
@@ -417,17 +416,9 @@ Canvas MakeRings()
 bool DrawText(Canvas& c, const std::string& fontFile, const std::string& text, float pixelSize, float cx,
               float baseline, Col colour, std::string& error)
 {
-    FT_Library lib;
-    if (FT_Init_FreeType(&lib)) {
-        error = "FreeType init failed";
-        return false;
-    }
-    FT_Face face;
-    if (FT_New_Face(lib, fontFile.c_str(), 0, &face)) {
-        FT_Done_FreeType(lib);
-        error = "cannot open font " + fontFile;
-        return false;
-    }
+    FontFace font;
+    if (!font.Open(fontFile, error)) return false;
+    FT_Face face = font.face;
     FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixelSize));
     float width = 0;
     for (char ch : text)
@@ -444,8 +435,6 @@ bool DrawText(Canvas& c, const std::string& fontFile, const std::string& text, f
             }
         pen += g->advance.x / 64.0f;
     }
-    FT_Done_Face(face);
-    FT_Done_FreeType(lib);
     return true;
 }
 
