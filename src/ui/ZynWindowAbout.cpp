@@ -113,6 +113,10 @@ void TWindowAbout::DrawContents()
     glColor4f(1, 1, 1, 0.75f * Visibility);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     DrawTileRect(0, 1, 1, 0, 0, Width, Height);
+    // A dark veil keeps the text readable over the bright picture.
+    glDisable(GL_TEXTURE_2D);
+    glColor4f(0, 0, 0.05f, 0.55f * Visibility);
+    glRectf(0, 0, Width, Height);
     const std::vector<std::string>& text = Text();
     for (int32_t i = 0; i < ShownLines; i++) {
         const int64_t line = static_cast<int64_t>(ScrollOffset) + i;

@@ -89,11 +89,19 @@ void TWindowConst::Click(int32_t region, int32_t button)
 
 void TWindowConst::Hover(int32_t region, uint8_t state, float x, float y)
 {
-    if (!(state & GLW_MK_LBUTTON) || region < 0 || region >= BackRegion() || region % 2 != 0) return;
-    const int32_t c = Rows[static_cast<size_t>(region / 2)];
-    if (!HasSlider(c) || x < 0.4f || x > 0.85f) return;
+    // A drag that starts on a slider keeps that slider until the button is
+    // let go, so dragging past either end gives the limit.
+    if (!(state & GLW_MK_LBUTTON)) {
+        DragRow = -1;
+        return;
+    }
+    if (DragRow < 0 && region >= 0 && region < BackRegion() && region % 2 == 0 &&
+        HasSlider(Rows[static_cast<size_t>(region / 2)]))
+        DragRow = region / 2;
+    if (DragRow < 0) return;
+    const int32_t c = Rows[static_cast<size_t>(DragRow)];
     const TConstDef* row = ConstRow(c);
-    ConstSetFloat(c, row->Min + (row->Max - row->Min) * (x - 0.4f) / 0.45f);
+    ConstSetFloat(c, row->Min + (row->Max - row->Min) * (std::clamp(x, 0.4f, 0.85f) - 0.4f) / 0.45f);
     Changed(c);
 }
 

@@ -26,6 +26,7 @@ public:
     std::vector<int32_t> Rows;   // registry indexes
     int32_t BackRegion() const { return 2 * static_cast<int32_t>(Rows.size()); }
     bool RestartPending = false;
+    int32_t DragRow = -1;   // the row whose slider is being dragged
 
     // True when the constant's slider is drawn and dragged.
     static bool HasSlider(int32_t c);

@@ -22,6 +22,8 @@ TWindowWinAMP::TWindowWinAMP(TVisObject* owner) : TZWindow(owner)
     Height = 0.1f;
     Scale = 0.75f;
     CloseOnOutsideClick = false;
+    // No song has changed yet: the bar stays in until a title appears.
+    SongTimer = zcWINDOW_WA_SongChangeTime;
     Frame(0);
 }
 

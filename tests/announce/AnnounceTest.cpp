@@ -7,12 +7,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace ZynRenderTest;
 
 namespace {
 
 float CellCentreX(const TannOverlay& o, size_t j) { return o.Positions[j].x + 0.5f; }
 float CellCentreY(const TannOverlay& o, size_t j) { return o.Positions[j].y + 0.5f; }
+
+// A scene that draws nothing: announcements are all there is to see.
+struct TvisBlank : TZynScene {};
 
 }  // namespace
 
@@ -81,7 +86,7 @@ TEST(AnnounceRender, ShowsTheTextAndIsGoneAfterItsTime)
 {
     TSession session;
     ASSERT_TRUE(session.Open(320, 240));
-    session.UseScenes({ZynSceneClassOf<TZynScene>("TZynScene")});
+    session.UseScenes({ZynSceneClassOf<TvisBlank>("TvisBlank")});
     for (int32_t index : {0, 1}) {
         session.Vis()->Announce(index, "HELLO\rWORLD", 3);
         for (int i = 0; i < 30; i++) ASSERT_TRUE(session.Frame(TInput::Silence, 0.05f));
