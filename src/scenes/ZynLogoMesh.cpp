@@ -31,13 +31,15 @@ constexpr TStroke Strokes[] = {
 constexpr int32_t StrokeCount = int32_t(sizeof(Strokes) / sizeof(Strokes[0]));
 constexpr int32_t TrianglesPerStroke = 12;   // two caps and four sides, two triangles each
 constexpr float HalfDepth = 0.12f;
+// The outlines span 2.6 units; scaled, the turning logo stays in view at the usual distances.
+constexpr float Scale = 0.6f;
 
 struct TPoint {
     float x, y, z;
 };
 
 // Logo plane to model space: u along -x, v along z, depth along y (front at -y).
-TPoint Place(float u, float v, float depth) { return TPoint{-u, depth, v}; }
+TPoint Place(float u, float v, float depth) { return TPoint{-u * Scale, depth * Scale, v * Scale}; }
 
 void Emit(TZynLogoTriangle& t, const TPoint& a, const TPoint& b, const TPoint& c)
 {
