@@ -2,12 +2,14 @@
 #include "engine/ZynVis.h"
 
 #include "app/ZynLog.h"
+#include "config/ZynConstDef.h"
 #include "console/ZynKeyBind.h"
 #include "console/ZynTimer.h"
-#include "app/ZynInit.h"
+#include "app/ZynLoading.h"
 #include "engine/ZynGLState.h"
 #include "engine/ZynPicker.h"
 #include "engine/ZynSceneCatalogue.h"
+#include "gfx/ZynTextures.h"
 #include "platform/ZynNumbers.h"
 
 #include <GL/gl.h>
@@ -212,7 +214,7 @@ void TVisObject::Resize(int32_t width, int32_t height)
     DeleteStores();
     Scenes->CheckTextureSizes();
     if (Predefines) Predefines->CheckTextureSizes();
-    ZynEngTemporaryResize(TextureManager, TextureWidth(), TextureHeight());
+    if (TextureManager) TextureManager->TemporaryResize(TextureWidth(), TextureHeight());
 }
 
 void TVisObject::RenderScene(int32_t n, const TVisData& visData, float dt, float alpha)
