@@ -56,7 +56,8 @@ public:
     std::unique_ptr<TWindowSide> Side;
     bool PlayerShown = false;
     float Aspect = 4.0f / 3;
-    float IdlePhase = 0;
+    // Far past any idle time: cursor and side bar stay hidden until the mouse moves.
+    float IdlePhase = 1e6f;
     float CursorFade = 0;
     float MouseX = 0, MouseY = 0;
 
