@@ -7,6 +7,7 @@
 #include <GL/glu.h>
 #include <SDL2/SDL.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -345,6 +346,29 @@ void TGLWindow::FinishWindow(int32_t x, int32_t y, int32_t w, int32_t h)
     SDL_StartTextInput();
 }
 
+// The client rectangle for the outer one in Left/Top/Width/Height, worked out
+// in 64 bits and kept on the desktop (full screen or without one: at most
+// MaxUnboundedSide a side).
+void TGLWindow::ClientRect(bool framed, int& x, int& y, int& w, int& h) const
+{
+    int64_t cx = int64_t{Left} + (framed ? FrameLeft : 0), cy = int64_t{Top} + (framed ? FrameTop : 0);
+    int64_t cw = int64_t{Width} - (framed ? FrameExtraW : 0), ch = int64_t{Height} - (framed ? FrameExtraH : 0);
+    SDL_Rect desk{-MaxWindowSide, -MaxWindowSide, 3 * MaxWindowSide, 3 * MaxWindowSide};
+    int64_t maxW = MaxUnboundedSide, maxH = MaxUnboundedSide;
+    if (!IsFullscreen && HaveDisplay() && SDL_GetDisplayUsableBounds(0, &desk) == 0 && desk.w > 0 && desk.h > 0) {
+        maxW = std::min<int64_t>(MaxWindowSide, desk.w);
+        maxH = std::min<int64_t>(MaxWindowSide, desk.h);
+    }
+    cw = std::clamp<int64_t>(cw, 1, maxW);
+    ch = std::clamp<int64_t>(ch, 1, maxH);
+    cx = std::clamp<int64_t>(cx, desk.x, std::max<int64_t>(desk.x, int64_t{desk.x} + desk.w - cw));
+    cy = std::clamp<int64_t>(cy, desk.y, std::max<int64_t>(desk.y, int64_t{desk.y} + desk.h - ch));
+    x = static_cast<int>(cx);
+    y = static_cast<int>(cy);
+    w = static_cast<int>(cw);
+    h = static_cast<int>(ch);
+}
+
 bool TGLWindow::CreateWindowGL()
 {
     IsFullscreen = Fullscreen;
@@ -367,12 +391,8 @@ bool TGLWindow::CreateWindowGL()
 
     // Width/Height/Left/Top name the outer rectangle; SDL places the client area.
     bool framed = !IsFullscreen && (style & GLW_WS_POPUP) == 0;
-    int x = framed ? Left + FrameLeft : Left;
-    int y = framed ? Top + FrameTop : Top;
-    int w = framed ? Width - FrameExtraW : Width;
-    int h = framed ? Height - FrameExtraH : Height;
-    if (w < 1) w = 1;
-    if (h < 1) h = 1;
+    int x = 0, y = 0, w = 1, h = 1;
+    ClientRect(framed, x, y, w, h);
 
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     if (IsFullscreen) flags |= SDL_WINDOW_FULLSCREEN;
@@ -387,6 +407,15 @@ bool TGLWindow::CreateWindowGL()
     if (!win && BitsPerPixel >= 32) {
         SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);      // 8-8-8 without destination alpha
         win = SDL_CreateWindow(Title.c_str(), x, y, w, h, flags);
+    }
+    if (!win && !IsFullscreen) {
+        // A saved size the system refuses: the configured size, centred, rather
+        // than no window (and a box nobody may be there to click).
+        Log("CreateWindowEx FAIL at " + std::to_string(w) + "x" + std::to_string(h) + ": " + SDL_GetError());
+        w = std::clamp(ScreenWidth, 1, MaxUnboundedSide);
+        h = std::clamp(ScreenHeight, 1, MaxUnboundedSide);
+        Log("Trying the default size " + std::to_string(w) + "x" + std::to_string(h));
+        win = SDL_CreateWindow(Title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h, flags);
     }
     if (!win) {
         Log("CreateWindowEx FAIL");

@@ -170,8 +170,13 @@ public:
     // Outer-frame allowances of a windowed (framed) window: Width/Height/Left/Top
     // name the outer rectangle at creation, the client area sits inside it.
     static constexpr int32_t FrameLeft = 4, FrameTop = 20, FrameExtraW = 8, FrameExtraH = 24;
+    // Largest client side taken from saved settings, and the largest created
+    // where no desktop bounds it (headless, full screen).
+    static constexpr int32_t MaxWindowSide = 16384;
+    static constexpr int32_t MaxUnboundedSide = 2048;
 
 private:
+    void ClientRect(bool framed, int& x, int& y, int& w, int& h) const;
     void MessageLoop();
     void LoopPass();
     void HandleEvents();

@@ -83,6 +83,9 @@ void TZynClient::Frame(float dt)
     }
     // 6. The --exec line, once, after the first frame.
     ConsoleFrameDone();
+    // 7. Counts of folded log and console lines that are due.
+    ZynLogFlush();
+    ConsoleFlush();
 }
 
 void TZynClient::Key(bool pressed, int32_t code, bool isVirtualKey)

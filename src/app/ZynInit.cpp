@@ -7,6 +7,7 @@
 #include "app/ZynOptions.h"
 #include "config/ZynConstDef.h"
 #include "config/ZynConstSave.h"
+#include "console/ZynCmdInterp.h"
 #include "console/ZynCommandHelp.h"
 #include "console/ZynConsole.h"
 #include "console/ZynKeyBind.h"
@@ -163,6 +164,13 @@ void ZynI_SetupWindowVars(TGLWindow& w, const std::function<ZynWindowRect()>& re
     // An empty saved size would make an unusable window: take the configured one.
     if (r.W < 1) r.W = zcMAIN_ScreenX;
     if (r.H < 1) r.H = zcMAIN_ScreenY;
+    // Saved values may be anything: bounded before the allowances are added
+    // (the window layer keeps the result on the desktop).
+    constexpr int32_t kMaxPos = 1 << 20;
+    r.X = std::clamp(r.X, -kMaxPos, kMaxPos);
+    r.Y = std::clamp(r.Y, -kMaxPos, kMaxPos);
+    r.W = std::clamp(r.W, 1, TGLWindow::MaxWindowSide);
+    r.H = std::clamp(r.H, 1, TGLWindow::MaxWindowSide);
     w.Width = r.W + TGLWindow::FrameExtraW;
     w.Height = r.H + TGLWindow::FrameExtraH;
     w.Left = r.X - TGLWindow::FrameLeft;
@@ -248,6 +256,9 @@ bool ZynI_GLInit()
 
 bool ZynI_GLDeInit()
 {
+    // A stop request has ended the frame's work; the shut-down event's
+    // binding runs again (within its own budget).
+    CmdClearStop();
     delete Client;
     Client = nullptr;
     return true;
@@ -266,6 +277,7 @@ void ZynI_Done()
     Guarded("ZynI_Done:FreeHelp", [] { FreeHelp(); });
     // Gamma: the saved ramp is restored here (gamma strobe module).
     Guarded("ZynI_Done:ConstSave", [] { ConstSave(); });
+    ZynLogFlush(true);
     ZynLogLine("");
     LogBanner("*  THE END  *", "* * * * * * *");
     Guarded("ZynI_Done:BindList", [] {

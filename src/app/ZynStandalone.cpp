@@ -2,11 +2,13 @@
 //
 // Sets BaseDir and the run options, then runs the fixed order: window
 // callbacks, start-up, the window cycle, shut-down. SIGINT and SIGTERM close
-// the window like the window manager's close button, so shut-down still saves.
+// the window like the window manager's close button (and stop a running
+// command line), so shut-down still saves.
 #include "app/TGLWindow.h"
 #include "app/ZynInit.h"
 #include "app/ZynLog.h"
 #include "app/ZynOptions.h"
+#include "console/ZynCmdInterp.h"
 #include "platform/ZynPath.h"
 #include "platform/ZynRandom.h"
 
@@ -20,8 +22,11 @@ namespace {
 
 void OnSignal(int sig)
 {
-    // The first signal closes the window; a second one while the first is still
-    // waiting for the loop (a hung frame, a long load) ends the process at once.
+    // The first signal closes the window and stops the command line that may
+    // be running, so the frame returns and shut-down saves as usual; a second
+    // one while the first is still waiting for the loop (a hung frame, a long
+    // load) ends the process at once.
+    CmdRequestStop();
     if (TGLWindow::RequestClose()) _exit(128 + sig);
 }
 

@@ -11,6 +11,7 @@
 #include "platform/ZynNumbers.h"
 
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
@@ -71,6 +72,28 @@ const TProcRec CommandTable[CommandCount] = {
 namespace {
 
 int32_t g_depth = 0;
+int64_t g_statements = 0;       // run by the outermost line so far
+bool g_budgetSpent = false;     // the outermost line stopped running statements
+volatile std::sig_atomic_t g_stopRequested = 0;
+
+// False once the line has used its budget or the program is stopping; the
+// first refusal writes the one error line.
+bool MayRunStatement()
+{
+    if (g_budgetSpent) return false;
+    if (g_stopRequested) {
+        g_budgetSpent = true;
+        CmdError("The program is closing - the rest of the line is not run");
+        return false;
+    }
+    if (++g_statements > CmdMaxStatements) {
+        g_budgetSpent = true;
+        CmdError("More than " + std::to_string(CmdMaxStatements) +
+                 " commands from one line - the rest of the line is not run");
+        return false;
+    }
+    return true;
+}
 
 std::string ConstSection(int32_t i)
 {
@@ -82,6 +105,19 @@ std::string ConstSection(int32_t i)
 struct TNestGuard {
     TNestGuard() { g_depth++; }
     ~TNestGuard() { g_depth--; }
+};
+
+// Lines and statements being run; the outermost one starts a new budget.
+int32_t g_active = 0;
+struct TWorkGuard {
+    TWorkGuard()
+    {
+        if (g_active++ == 0) {
+            g_statements = 0;
+            g_budgetSpent = false;
+        }
+    }
+    ~TWorkGuard() { g_active--; }
 };
 
 // Index just past the "]" that closes the "[" at start (or text's end).
@@ -174,6 +210,8 @@ std::string ExecuteLine(const std::string& line)
                  " levels) - line not run");
         return std::string();
     }
+    TWorkGuard work;
+    if (g_budgetSpent) return std::string();
     TNestGuard guard;
     const std::string text = line + ";";
     std::string statement, result;
@@ -223,6 +261,8 @@ TParams ParseStatement(const std::string& statement)
 
 std::string ExecuteStatement(const std::string& statement)
 {
+    TWorkGuard work;
+    if (!MayRunStatement()) return std::string();
     TParams params = ParseStatement(statement);
     const std::string& name = params[0];
     std::string result;
@@ -280,6 +320,17 @@ void CallCommandProc(TCommandProc proc)
 }
 
 int32_t CmdNestingDepth() { return g_depth; }
+
+void CmdRequestStop() { g_stopRequested = 1; }
+void CmdClearStop() { g_stopRequested = 0; }
+
+bool CmdStorable(const std::string& command, const std::string& what)
+{
+    if (command.size() <= CmdMaxStoredCommand) return true;
+    CmdError(what + " - command of " + std::to_string(command.size()) + " characters not stored (at most " +
+             std::to_string(CmdMaxStoredCommand) + ")");
+    return false;
+}
 
 void CmdPrint(const std::string& text) { ZynLogLine(">" + text); }
 

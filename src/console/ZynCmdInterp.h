@@ -13,7 +13,11 @@
 // interpreter turns that into an error line and goes on with the next
 // statement. Nesting (calls, If, bindings and timers run from commands) is
 // bounded by one shared limit: deeper lines write an error line and run
-// nothing.
+// nothing. All the work one line causes (its statements and everything they
+// run: arguments, If branches, bindings, timers) shares one budget of
+// CmdMaxStatements; past it, or once the program has been asked to stop
+// (CmdRequestStop, from a signal), one error line is written and the rest of
+// the line runs nothing, so the frame goes on.
 // Depends on: app/ZynLog, config/ZynConst (registry), console/ZynCommandHelp,
 // platform/ZynNumbers.
 #pragma once
@@ -40,6 +44,10 @@ extern const TProcRec CommandTable[CommandCount];
 // How deep lines may nest inside each other (arguments, If, ExecuteBind,
 // bindings and timers fired from commands).
 constexpr int32_t CmdMaxNesting = 64;
+// Statements one line may run, everything it causes included.
+constexpr int64_t CmdMaxStatements = 100000;
+// Longest command text a binding or a timer keeps.
+constexpr size_t CmdMaxStoredCommand = 65536;
 
 // Raised by command procedures (and the parameter helpers below) to fail the
 // running command with a message.
@@ -60,6 +68,11 @@ int32_t FindCommand(const std::string& name);
 void CallCommandProc(TCommandProc proc);
 // Current nesting depth of ExecuteLine (0 when no line runs).
 int32_t CmdNestingDepth();
+// Async-signal-safe: the running line (and any line until CmdClearStop) stops.
+void CmdRequestStop();
+void CmdClearStop();
+// False (with one error line for what) when a command text is too long to store.
+bool CmdStorable(const std::string& command, const std::string& what);
 
 // ">" + text as a log line (log file and console).
 void CmdPrint(const std::string& text);

@@ -70,6 +70,7 @@ void ProcBind(const TParams& params, std::string& result)
     if (params.size() >= 3) {
         std::string command = params[2];
         for (size_t i = 3; i < params.size(); i++) command += " " + params[i];
+        if (!CmdStorable(command, "Bind")) return;
         BindList->SetBinding(code, command);
     }
     int index = BindList->FindBinding(code);
@@ -115,6 +116,7 @@ void ProcTimerAdd(const TParams& params, std::string& result)
     if (params.size() != 4) return ShowCommandHelp("TimerAdd");
     // Seconds beyond the float range are kept at a (practically endless) maximum.
     double seconds = std::clamp(CmdParamFloat(params, 1), -1e30, 1e30);
+    if (!CmdStorable(params[3], "TimerAdd")) return;
     TimerAdd(params[2], params[3], static_cast<float>(seconds));
 }
 

@@ -5,7 +5,9 @@
 #include "app/ZynLog.h"
 #include "app/ZynOptions.h"
 #include "console/ZynCmdInterp.h"
+#include "platform/ZynLineFold.h"
 
+#include <chrono>
 #include <memory>
 
 namespace {
@@ -16,6 +18,7 @@ std::function<void(const std::string&)> g_telnetSink;
 std::vector<std::string> g_history(ConsoleHistorySize);
 int32_t g_recall = 0;
 bool g_execDone = false;
+TZynLineFold g_fold;     // repeats and floods, before the store and telnet
 
 const std::deque<std::string>& EmptyLines()
 {
@@ -36,6 +39,7 @@ void StoreLine(std::string piece)
 
 void ConsoleCreate()
 {
+    g_fold.Reset();
     g_data = std::make_unique<std::deque<std::string>>();
     ZynLogSetConsoleSink([](const std::string& text) { ConsoleLine(text); });
 }
@@ -54,31 +58,37 @@ std::vector<std::string> ConsoleWrap(const std::string& text)
     size_t p = 0;
     while (p < text.size() && IsKindChar(text[p])) p++;
     const std::string prefix = text.substr(0, p);
-    std::string rest = text.substr(p);
-    while (rest.size() > ConsoleWrapWidth) {
+    // Walks the rest with a start index: each piece is looked at once, so a
+    // line of megabytes wraps in linear time.
+    while (text.size() - p > ConsoleWrapWidth) {
         // Break after the last blank within the width (1-based positions 58..2).
         size_t cut = 0;
         for (size_t i = ConsoleWrapWidth; i >= 2; i--) {
-            if (rest[i - 1] == ' ') { cut = i; break; }
+            if (text[p + i - 1] == ' ') { cut = i; break; }
         }
         if (cut > 0) {
-            pieces.push_back(prefix + rest.substr(0, cut));
-            rest.erase(0, cut);
+            pieces.push_back(prefix + text.substr(p, cut));
+            p += cut;
         } else {
-            pieces.push_back(prefix + rest.substr(0, 55) + "...");
-            rest.erase(0, 55);
+            pieces.push_back(prefix + text.substr(p, 55) + "...");
+            p += 55;
         }
     }
-    pieces.push_back(prefix + rest);
+    pieces.push_back(prefix + text.substr(p));
     return pieces;
 }
 
-void ConsoleLine(const std::string& text)
+namespace {
+
+// Stores one folded line and hands it to the telnet users.
+void Deliver(const std::string& line)
 {
-    std::string line = text;
-    if (!line.empty() && line[0] != '#' && line[0] != '-' && line[0] != '=') line.insert(0, ">");
     if (g_data) {
-        for (std::string& piece : ConsoleWrap(line)) StoreLine(std::move(piece));
+        std::vector<std::string> pieces = ConsoleWrap(line);
+        // Only the newest ConsoleMaxLines pieces could stay in the store.
+        const size_t skip = pieces.size() > ConsoleMaxLines ? pieces.size() - ConsoleMaxLines : 0;
+        g_added += skip;
+        for (size_t i = skip; i < pieces.size(); i++) StoreLine(std::move(pieces[i]));
     }
     // Telnet users get console lines from the first frame on (the sink itself
     // checks that the server exists and listens).
@@ -86,6 +96,23 @@ void ConsoleLine(const std::string& text)
         try { g_telnetSink(line); } catch (...) {}
     }
 }
+
+double Now()
+{
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+} // namespace
+
+void ConsoleLine(const std::string& text)
+{
+    std::string line = text;
+    if (!line.empty() && line[0] != '#' && line[0] != '-' && line[0] != '=') line.insert(0, ">");
+    g_fold.Add(line, Now(), Deliver);
+}
+
+void ConsoleFlush() { g_fold.Flush(Now(), Deliver); }
 
 void ConsoleExecute(const std::string& line)
 {
@@ -106,6 +133,7 @@ void ConsoleResult(const std::string& text)
 
 void ConsoleClear()
 {
+    g_fold.Reset();
     if (g_data) g_data->clear();
 }
 

@@ -5,8 +5,9 @@
 // keeping its kind prefix "#", "-", "=" or ">"), the console window shows it,
 // and each line is also handed, unwrapped, to the telnet sink once frames run.
 // The store keeps only the newest ConsoleMaxLines lines. Input lines are capped
-// at ConsoleMaxInput characters.
-// Depends on: app/ZynLog (console sink), app/ZynClientObject (frames running),
+// at ConsoleMaxInput characters. Repeated lines and floods are folded before
+// the store and telnet (TZynLineFold), as in the log.
+// Depends on: app/ZynLog (console sink), platform/ZynLineFold, app/ZynClientObject (frames running),
 // app/ZynOptions (--exec), console/ZynCmdInterp.
 #pragma once
 
@@ -29,6 +30,8 @@ bool ConsoleExists();
 
 // The single entry for console output (see the module comment).
 void ConsoleLine(const std::string& text);
+// Writes the folded counts that are due; the frame calls it.
+void ConsoleFlush();
 // Echo "-" + line, run it, then "=" + result when there is one.
 void ConsoleExecute(const std::string& line);
 // "=" + text when the store exists and the text is not empty.

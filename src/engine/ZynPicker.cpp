@@ -1,6 +1,7 @@
 // ZynPicker: scene and fader weights and the weighted random choice.
 #include "engine/ZynPicker.h"
 
+#include "app/ZynLog.h"
 #include "config/ZynConst.h"
 #include "engine/ZynVis.h"
 #include "platform/ZynRandom.h"
@@ -70,19 +71,54 @@ int32_t ZynWeightedPick(int32_t first, int32_t last, const std::function<float(i
     return result;
 }
 
+int32_t ZynEqualPick(int32_t first, int32_t last, const std::function<bool(int32_t)>& eligible)
+{
+    int32_t count = 0;
+    for (int32_t n = first; n <= last; n++) count += eligible(n) ? 1 : 0;
+    int32_t k = ZynRandomInt(count);
+    for (int32_t n = first; n <= last; n++) {
+        if (eligible(n) && k-- == 0) return n;
+    }
+    return -1;
+}
+
+namespace {
+// No candidate at all with a usable weight: an equal choice keeps the show
+// going, and says so once (until a weight is usable again).
+int32_t PickOrFallBack(int32_t first, int32_t last, int32_t equalFirst, const std::function<float(int32_t)>& weight,
+                       const std::function<bool(int32_t)>& eligible, bool& said, const char* what)
+{
+    bool anyUsable = false;
+    for (int32_t n = first; n <= last && !anyUsable; n++) anyUsable = Usable(weight(n)) > 0;
+    if (anyUsable) {
+        said = false;
+        return ZynWeightedPick(first, last, weight, eligible);
+    }
+    if (!said) {
+        said = true;
+        ZynLogWarning(std::string(what) + " - every weight is 0 or not a number: picking with equal chance");
+    }
+    return ZynEqualPick(equalFirst, last, eligible);
+}
+bool g_sceneFallbackSaid = false;
+bool g_faderFallbackSaid = false;
+}  // namespace
+
 int32_t PickScene(const TVisObject& vis)
 {
     int32_t count = vis.Scenes ? vis.Scenes->Count() : 0;
-    return ZynWeightedPick(
-        -vis.PredefineCount(), count - 1, [&](int32_t n) { return SceneWeight(vis, n); },
-        [&](int32_t n) { return n != vis.CurrentScene; });
+    // The equal choice is among the scenes; predefines stay with their weights.
+    return PickOrFallBack(
+        -vis.PredefineCount(), count - 1, 0, [&](int32_t n) { return SceneWeight(vis, n); },
+        [&](int32_t n) { return n != vis.CurrentScene; }, g_sceneFallbackSaid, "PickScene");
 }
 
 int32_t PickFader(const TVisObject& vis)
 {
     int32_t count = vis.Faders ? vis.Faders->Count() : 0;
-    return ZynWeightedPick(
-        0, count - 1, [&](int32_t i) { return FaderWeight(vis, i); }, [](int32_t) { return true; });
+    return PickOrFallBack(
+        0, count - 1, 0, [&](int32_t i) { return FaderWeight(vis, i); }, [](int32_t) { return true; },
+        g_faderFallbackSaid, "PickFader");
 }
 
 float PickSceneLength(const TVisObject& vis)

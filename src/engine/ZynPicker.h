@@ -3,8 +3,10 @@
 // A scene's weight is the constant "Pref." + its section (a predefine carries
 // its own); it is both its relative chance and its mean length in seconds.
 // Weights are summed in double precision and weights that are not finite
-// count as 0, so no weight can overflow or poison a pick.
-// Depends on: engine/ZynVis, config (registry), platform/ZynRandom.
+// count as 0, so no weight can overflow or poison a pick. When no scene (or
+// no fader) has a usable weight at all, the pick is an equal choice among the
+// scenes (faders) instead, with one warning line, so the show never stops.
+// Depends on: app/ZynLog, engine/ZynVis, config (registry), platform/ZynRandom.
 #pragma once
 
 #include <cstdint>
@@ -26,3 +28,5 @@ float PickSceneLength(const TVisObject& vis);
 // whose cumulative range [t, t + weight) contains c; -1 when none is eligible.
 int32_t ZynWeightedPick(int32_t first, int32_t last, const std::function<float(int32_t)>& weight,
                         const std::function<bool(int32_t)>& eligible);
+// Uniform choice among first..last where eligible(n); -1 when none is.
+int32_t ZynEqualPick(int32_t first, int32_t last, const std::function<bool(int32_t)>& eligible);

@@ -217,13 +217,25 @@ void TVisObject::Resize(int32_t width, int32_t height)
     if (TextureManager) TextureManager->TemporaryResize(TextureWidth(), TextureHeight());
 }
 
+// An invalid scene is drawn every frame until something changes it: it is
+// reported once per number, and again after a valid one was drawn.
+bool TVisObject::ReportBadScene(int32_t n)
+{
+    if (BadSceneReported && BadScene == n) return false;
+    BadSceneReported = true;
+    BadScene = n;
+    return true;
+}
+
 void TVisObject::RenderScene(int32_t n, const TVisData& visData, float dt, float alpha)
 {
     if (n >= 0 && n < Scenes->Count()) {
+        BadSceneReported = false;
         Scenes->RenderScene(n, visData, dt, alpha);
     } else if (n < 0 && ~n < PredefineCount()) {
+        BadSceneReported = false;
         Predefines->Render(~n, visData, dt);
-    } else {
+    } else if (ReportBadScene(n)) {
         ZynLogError("TVisObject.RenderScene - Scene number out of Range [" + std::to_string(n) + "]");
     }
 }
@@ -231,10 +243,12 @@ void TVisObject::RenderScene(int32_t n, const TVisData& visData, float dt, float
 uint32_t TVisObject::RenderSceneTex(int32_t n, const TVisData& visData, float dt, float alpha,
                                     uint32_t& texStore)
 {
+    if (IsValidScene(n)) BadSceneReported = false;
     if (n >= 0 && n < Scenes->Count()) return Scenes->RenderSceneTex(n, visData, dt, alpha, texStore);
     if (n < 0 && ~n < PredefineCount())
         return Predefines->RenderTex(~n, visData, TextureWidth(), TextureHeight(), dt, texStore);
-    ZynLogError("TVisObject.RenderSceneTex - Scene number out of Range [" + std::to_string(n) + "]");
+    if (ReportBadScene(n))
+        ZynLogError("TVisObject.RenderSceneTex - Scene number out of Range [" + std::to_string(n) + "]");
     return 0;
 }
 

@@ -114,8 +114,11 @@ private:
     void RenderAnnouncement(float dt);
     void RenderUI(float dt);
     void DeleteStores();
+    bool ReportBadScene(int32_t n);
 
     tZynTextures* TextureManager = nullptr;
+    bool BadSceneReported = false;   // BadScene was reported and nothing valid drawn since
+    int32_t BadScene = 0;
     bool ShuttingDown = false;
     float OwnClock = 0;   // seconds of frames, when no window clock is wired
 };

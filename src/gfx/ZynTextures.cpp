@@ -17,6 +17,8 @@
 #include "app/ZynLoading.h"
 
 static bool CubeMapEnabled() { return zcMAIN_CubeMap == 1; }
+// The six faces were accepted: reflections use the cube map (else the sphere map).
+static bool g_cubeMapReady = false;
 
 // Every texture-number constant (name beginning with TEX) gets the range of
 // valid texture numbers, so setting one through the registry is clamped.
@@ -57,6 +59,7 @@ static std::string CustomPath(const char* stem, int n)
 tZynTextures::tZynTextures()
 {
     FontTexture = 0;
+    g_cubeMapReady = false;
     ZynLogLine("LOADING TEXTURES");
     LoadMainTextures();
     LoadCustomTextures();
@@ -95,14 +98,28 @@ void tZynTextures::LoadCustomTextures()
 void tZynTextures::LoadCubeMap()
 {
     ZynLogLine("LOADING CUBEMAPS");
+    TkvImage faces[6];
     for (int face = 0; face < 6; face++) {
         ShowLoading("CubeMaps", (face + 1) / 6.0f);
-        TkvImage image = kvLoadTGA(ZynPath("\\images\\" + kvCubeFaceFile(face)));
+        faces[face] = kvLoadTGA(ZynPath("\\images\\" + kvCubeFaceFile(face)));
+    }
+    // A cube map needs six square faces of one size; anything else is refused
+    // as a whole and the reflections use the sphere map.
+    for (int face = 0; face < 6; face++) {
+        const TkvImage& f = faces[face];
+        if (f.HasPixels() && f.Width == f.Height && f.Width == faces[0].Width) continue;
+        ZynLogError("tZynTextures.Create (cube) - cube-map face " + kvCubeFaceFile(face) + " is " +
+                    std::to_string(f.Width) + "x" + std::to_string(f.Height) +
+                    ": the faces must be square and of one size; the sphere map is used instead");
+        return;
+    }
+    for (int face = 0; face < 6; face++) {
         // The faces fill the default cube-map texture; the generated names are
         // kept only so that they are released again.
-        CubeFaces[face] = kvTextureRGBA(kvCubeFaceTarget(face), image, true, true);
+        CubeFaces[face] = kvTextureRGBA(kvCubeFaceTarget(face), faces[face], true, true);
         ZynCheckGL("tZynTextures.Create (cube)", 0);
     }
+    g_cubeMapReady = true;
 }
 
 tZynTextures::~tZynTextures()
@@ -130,6 +147,7 @@ tZynTextures::~tZynTextures()
         }
     }
     FontTexture = 0;
+    g_cubeMapReady = false;
 }
 
 void tZynTextures::SaveCustomTextures()
@@ -290,7 +308,7 @@ bool ZynSaveViewportBMP(const std::string& fileName)
 
 void ZynBeginEnvMap(tZynTextures* textures)
 {
-    if (zcMAIN_CubeMap == 1) {
+    if (zcMAIN_CubeMap == 1 && g_cubeMapReady) {
         EnableCubeMap();
         return;
     }
@@ -301,6 +319,6 @@ void ZynBeginEnvMap(tZynTextures* textures)
 
 void ZynEndEnvMap()
 {
-    if (zcMAIN_CubeMap == 1) DisableCubeMap();
+    if (zcMAIN_CubeMap == 1 && g_cubeMapReady) DisableCubeMap();
     else kvSphereMapOff();
 }

@@ -1,6 +1,7 @@
 // kvTexBMP: 24-bit BMP reading, writing and screen capture.
 #include "gfx/kvTexBMP.h"
 
+#include "platform/ZynIni.h"
 #include "platform/kvLog.h"
 
 #include <GL/gl.h>
@@ -154,8 +155,12 @@ bool kvBMPSave(const TkvImage& image, const std::string& fileName)
         bgr[i * 3 + 2] = s[0];
     }
     uint32_t w = count ? image.Width : 0, h = count ? image.Height : 0;
-    if (!WriteFile(fileName, kvBMPEncode(w, h, bgr.data(), static_cast<size_t>(w) * 3))) {
-        kvLogLine("KVTEXBMP ERROR (kvBMPSave) - Can't Save \"" + fileName + "\"");
+    // Written like Zyn.cfg (temporary file, fsync, rename): a kill midway
+    // leaves the previous picture, never a cut one.
+    const std::vector<uint8_t> bytes = kvBMPEncode(w, h, bgr.data(), static_cast<size_t>(w) * 3);
+    std::string error;
+    if (!ZynWriteFileAtomic(fileName, std::string(bytes.begin(), bytes.end()), error)) {
+        kvLogLine("KVTEXBMP ERROR (kvBMPSave) - Can't Save \"" + fileName + "\": " + error);
         return false;
     }
     return true;

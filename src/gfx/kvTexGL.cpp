@@ -7,6 +7,7 @@
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <string>
 
 int32_t kvMaxTextureSize()
 {
@@ -21,11 +22,26 @@ uint32_t kvTextureRGBA(uint32_t target, TkvImage& image, bool mipmaps, bool free
         kvLogLine("KVTEX (kvTextureRGBA) - texture pointer NIL");
         return 0;
     }
-    // A side above the GL limit is uploaded from a shrunken copy.
+    const bool is2D = target == GL_TEXTURE_2D;
+    // GL takes only square cube-map faces, and GLU reads past the pixels of
+    // some shapes it cannot fit (1 x 16384): such a face never reaches them.
+    if (!is2D && image.Width != image.Height) {
+        kvLogLine("KVTEX ERROR (kvTextureRGBA) - cube-map face is not square (" + std::to_string(image.Width) + "x" +
+                  std::to_string(image.Height) + ")");
+        if (freeImage) kvFreeImage(image);
+        return 0;
+    }
+    // A side above the GL limit (or kvMaxUploadSide) is uploaded from a shrunken copy.
     const TkvImage* src = &image;
     TkvImage scaled;
     int32_t maxSize = kvMaxTextureSize();
-    if (maxSize > 0 && (image.Width > maxSize || image.Height > maxSize)) {
+    if (!is2D) {
+        GLint cube = 0;
+        glGetIntegerv(GL_MAX_CUBE_MAP_TEXTURE_SIZE, &cube);
+        if (cube > 0) maxSize = std::min<int32_t>(maxSize > 0 ? maxSize : cube, cube);
+    }
+    if (maxSize <= 0 || maxSize > kvMaxUploadSide) maxSize = kvMaxUploadSide;
+    if (image.Width > maxSize || image.Height > maxSize) {
         scaled = image;
         kvStretchImage(std::min<uint32_t>(image.Width, static_cast<uint32_t>(maxSize)),
                        std::min<uint32_t>(image.Height, static_cast<uint32_t>(maxSize)), scaled);
@@ -33,7 +49,6 @@ uint32_t kvTextureRGBA(uint32_t target, TkvImage& image, bool mipmaps, bool free
     }
     GLuint name = 0;
     glGenTextures(1, &name);
-    const bool is2D = target == GL_TEXTURE_2D;
     if (is2D) glBindTexture(GL_TEXTURE_2D, name);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     if (mipmaps) {

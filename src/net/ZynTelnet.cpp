@@ -4,13 +4,29 @@
 #include "app/ZynLog.h"
 #include "config/ZynConstDef.h"
 #include "console/ZynConsole.h"
+#include "platform/ZynNumbers.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
+#include <chrono>
+#include <cmath>
 #include <cstring>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+namespace {
+double Now()
+{
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+// Addresses remembered for their wrong PINs; the oldest are forgotten first.
+constexpr size_t kMaxPinAddresses = 4096;
+// An address that has not guessed wrong for this long starts again at the first delay.
+constexpr double kPinForgetAfter = 600;
+}  // namespace
 
 bool TelnetActive = false;
 TZynTelnet* TelnetServer = nullptr;
@@ -76,18 +92,75 @@ TZynTelnet::~TZynTelnet()
 
 int32_t TZynTelnet::Pin() const { return PinOverride > 0 ? PinOverride : zcNET_PIN; }
 
+void TZynTelnet::Refuse(int fd)
+{
+    static const char kFull[] = "VaZevarad Telnet: too many users are connected, try again later\r\n";
+    send(fd, kFull, sizeof kFull - 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+    shutdown(fd, SHUT_WR);
+    close(fd);
+    if (!FullLogged) {
+        FullLogged = true;
+        ZynLogLine("TELNET " + std::to_string(MaxUsers) + " users connected: further connections are refused");
+    }
+}
+
 void TZynTelnet::AcceptPending()
 {
     for (;;) {
-        const int fd = accept4(ListenSocket, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        sockaddr_in peer{};
+        socklen_t len = sizeof peer;
+        const int fd = accept4(ListenSocket, reinterpret_cast<sockaddr*>(&peer), &len, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) {
             if (errno == EINTR || errno == ECONNABORTED) continue;
             return;     // nothing pending, or out of descriptors: try again next poll
         }
-        Users.push_back(std::make_unique<TZynTelnetUser>(fd, this));
+        if (Users.size() >= MaxUsers) {
+            Refuse(fd);
+            continue;
+        }
+        char text[INET_ADDRSTRLEN] = "";
+        inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text);
+        Users.push_back(std::make_unique<TZynTelnetUser>(fd, this, text, Now()));
         Users.back()->Greet();
     }
 }
+
+void TZynTelnet::CloseLateLogins()
+{
+    const double now = Now();
+    for (auto& u : Users) {
+        if (u->Unlocked || u->ShouldClose() || now - u->ConnectedAt() < PinTimeout) continue;
+        const std::string within = "no PIN within " + ZynFormat("%g", PinTimeout) + " s";
+        ZynLogLine("TELNET " + u->Address() + " : " + within + ", connection closed");
+        u->CloseWith("\r\nNo" + within.substr(2) + "\r\n");
+    }
+}
+
+double TZynTelnet::PinDelayLeft(const std::string& address) const
+{
+    auto it = PinTries.find(address);
+    return it == PinTries.end() ? 0 : std::max(0.0, it->second.NextTry - Now());
+}
+
+void TZynTelnet::PinRefused(const std::string& address)
+{
+    const double now = Now();
+    if (PinTries.size() >= kMaxPinAddresses && !PinTries.count(address)) {
+        auto oldest = std::min_element(PinTries.begin(), PinTries.end(),
+                                       [](const auto& a, const auto& b) { return a.second.Last < b.second.Last; });
+        PinTries.erase(oldest);
+    }
+    TPinTries& t = PinTries[address];
+    if (t.Wrong > 0 && now - t.Last > kPinForgetAfter) t.Wrong = 0;
+    t.Wrong++;
+    t.Last = now;
+    const double delay = std::min(PinDelayMax, PinDelayFirst * std::pow(2.0, std::min(t.Wrong - 1, 30)));
+    t.NextTry = now + delay;
+    ZynLogWarning("TELNET wrong PIN from " + address + " (" + std::to_string(t.Wrong) +
+                  " in a row; the next try waits " + ZynFormat("%g", delay) + " s)");
+}
+
+void TZynTelnet::PinAccepted(const std::string& address) { PinTries.erase(address); }
 
 void TZynTelnet::Poll()
 {
@@ -95,9 +168,14 @@ void TZynTelnet::Poll()
     if (!Active || InPoll) return;
     InPoll = true;
     AcceptPending();
+    CloseLateLogins();
     // Indexes, not iterators: running a line may broadcast to every user.
     for (size_t i = 0; i < Users.size(); i++) {
         Users[i]->FlushOutput();
+        if (Users[i]->HasPendingInput()) {
+            if (!Users[i]->Unlocked && PinDelayLeft(Users[i]->Address()) > 0) continue;
+            Users[i]->ResumeInput();
+        }
         Users[i]->ReadInput();
     }
     // Disconnection: closed by the peer, failed, or locked out after wrong PINs
@@ -110,6 +188,7 @@ void TZynTelnet::Poll()
             i++;
         }
     }
+    if (Users.size() < MaxUsers) FullLogged = false;
     InPoll = false;
 }
 

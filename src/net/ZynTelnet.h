@@ -6,6 +6,11 @@
 // goes to the connection's user, and closed or failed connections are
 // dropped. Console lines reach every user who has entered the PIN.
 // Sending never raises SIGPIPE (MSG_NOSIGNAL).
+// Against hostile clients: at most MaxUsers connections (the next one is told
+// so and closed); a connection without the PIN after PinTimeout seconds is
+// closed; every wrong PIN is logged with the address, and the next PIN line
+// from that address waits PinDelayFirst seconds, doubling with each wrong one
+// up to PinDelayMax, while other addresses go on at once.
 // Depends on: net/ZynTelnetUser, config/ZynConstDef (NET.TelnetPort,
 // NET.PIN), console/ZynConsole (telnet sink), app/ZynLog, POSIX sockets.
 #pragma once
@@ -15,6 +20,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // True while the telnet server socket (of the newest server) is listening.
@@ -36,6 +42,18 @@ public:
     void Broadcast(const std::string& line);
 
     int32_t Pin() const;
+
+    // Limits against hostile clients (tests make them small).
+    size_t MaxUsers = 64;
+    double PinTimeout = 60;
+    double PinDelayFirst = 1;
+    double PinDelayMax = 60;
+    // Seconds a PIN line from address must still wait (0: none).
+    double PinDelayLeft(const std::string& address) const;
+    // A wrong PIN from address: logged, and its next try delayed.
+    void PinRefused(const std::string& address);
+    // The right PIN: the address is trusted again.
+    void PinAccepted(const std::string& address);
     bool Listening() const { return Active; }
     int Port() const { return BoundPort; }
     int UserCount() const { return static_cast<int>(Users.size()); }
@@ -44,6 +62,16 @@ public:
 private:
     void Start(int port);
     void AcceptPending();
+    void Refuse(int fd);
+    void CloseLateLogins();
+
+    struct TPinTries {
+        int32_t Wrong = 0;
+        double NextTry = 0;
+        double Last = 0;
+    };
+    std::unordered_map<std::string, TPinTries> PinTries;
+    bool FullLogged = false;
 
     int ListenSocket = -1;
     bool Active = false;

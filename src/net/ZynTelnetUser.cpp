@@ -18,7 +18,10 @@ constexpr unsigned char kNul = 0, kBackspace = 8, kLf = 10, kCr = 13, kEsc = 27,
 constexpr unsigned char kIac = 255, kSb = 250, kSe = 240, kWill = 251, kDont = 254;
 }
 
-TZynTelnetUser::TZynTelnetUser(int socket, TZynTelnet* server) : Socket(socket), Server(server) {}
+TZynTelnetUser::TZynTelnetUser(int socket, TZynTelnet* server, std::string address, double connectedAt)
+    : Socket(socket), Server(server), PeerAddress(std::move(address)), Since(connectedAt)
+{
+}
 
 TZynTelnetUser::~TZynTelnetUser()
 {
@@ -71,20 +74,31 @@ void TZynTelnetUser::SendRaw(const std::string& text)
 {
     if (!Connected()) return;
     Outbox += text;
-    // While input is processed the echo is collected and sent in one go.
-    if (!Busy) FlushOutput();
+    // While input is processed the echo is collected and sent in one go; a
+    // queue past its cap is sent (or the user dropped) at once, even while a
+    // command runs.
+    if (!Busy || Outbox.size() > MaxOutput) FlushOutput();
 }
 
 void TZynTelnetUser::Echo(const std::string& text)
 {
-    EchoLine += text;
-    size_t pos;
-    while ((pos = EchoLine.find("\r\n")) != std::string::npos) EchoLine.erase(0, pos + 2);
-    while ((pos = EchoLine.find('\b')) != std::string::npos) {
-        if (pos == 0) EchoLine.erase(0, 1);
-        else EchoLine.erase(pos - 1, 2);
+    // Only the new text is looked at: a CR LF ends the echoed line, a
+    // backspace takes back one character, and a full line shows no more.
+    std::string shown;
+    shown.reserve(text.size());
+    for (char c : text) {
+        if (c == '\n' && !EchoLine.empty() && EchoLine.back() == '\r') {
+            EchoLine.clear();
+        } else if (c == '\b') {
+            if (!EchoLine.empty()) EchoLine.pop_back();
+        } else if (EchoLine.size() >= MaxEchoLine) {
+            continue;
+        } else {
+            EchoLine.push_back(c);
+        }
+        shown.push_back(c);
     }
-    SendRaw(text);
+    SendRaw(shown);
 }
 
 void TZynTelnetUser::EraseEchoLine()
@@ -119,7 +133,7 @@ void TZynTelnetUser::ReadInput()
 {
     // A read while this user's line is still running leaves the data queued
     // in the socket for the next poll.
-    if (Busy || !Connected()) return;
+    if (Busy || !Connected() || !Pending.empty()) return;
     std::string raw;
     char buf[4096];
     for (;;) {
@@ -174,6 +188,21 @@ std::string TZynTelnetUser::FilterTelnetCommands(const std::string& raw)
     return out;
 }
 
+void TZynTelnetUser::ResumeInput()
+{
+    if (Pending.empty() || Busy) return;
+    std::string chunk;
+    chunk.swap(Pending);
+    ProcessInput(std::move(chunk));
+}
+
+void TZynTelnetUser::CloseWith(const std::string& message)
+{
+    SendRaw(message);
+    FlushOutput();
+    CloseAfterOutput = true;
+}
+
 void TZynTelnetUser::ProcessInput(std::string chunk)
 {
     if (Busy) return;
@@ -181,6 +210,12 @@ void TZynTelnetUser::ProcessInput(std::string chunk)
     // Input that arrived before the peer went away still runs; only a PIN
     // lockout drops the rest.
     for (size_t p = 0; p < chunk.size() && !CloseAfterOutput; p++) {
+        // A PIN line from an address that guessed wrong waits for its delay,
+        // and so does everything after it.
+        if (chunk[p] == static_cast<char>(kCr) && !Unlocked && Server && Server->PinDelayLeft(PeerAddress) > 0) {
+            Pending = chunk.substr(p);
+            break;
+        }
         const unsigned char c = static_cast<unsigned char>(chunk[p]);
         const bool editing = c == kNul || c == kBackspace || c == kDel || c == kLf || c == kCr;
         const bool plain = !editing && c != kEsc;
@@ -222,8 +257,10 @@ void TZynTelnetUser::EnterLine()
     } else if (TelnetPinMatches(line, Server ? Server->Pin() : zcNET_PIN)) {
         Echo("UNLOCKED\r\n");
         Unlocked = true;
+        if (Server) Server->PinAccepted(PeerAddress);
     } else {
         Echo("NOT UNLOCKED\r\n");
+        if (Server) Server->PinRefused(PeerAddress);
         if (++BadPins >= MaxPinTries) {
             CloseAfterOutput = true;
             return;

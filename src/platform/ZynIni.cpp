@@ -62,10 +62,23 @@ TZynIniFile::~TZynIniFile()
     if (m_modified) UpdateFile();
 }
 
+// A refused value is reported once per file and process (the file is read
+// again for every look-up).
+static void ReportLongValues(const std::string& path, size_t count, const std::string& first)
+{
+    static std::vector<std::string> reported;
+    for (const auto& r : reported) if (r == path) return;
+    reported.push_back(path);
+    ZynLogError("TZynIniFile - \"" + path + "\": " + std::to_string(count) + " value(s) longer than " +
+                std::to_string(ZynIniMaxValue) + " characters ignored (the first: " + first + ")");
+}
+
 void TZynIniFile::Parse(const std::string& text)
 {
     m_preamble.clear();
     m_sections.clear();
+    size_t refused = 0;
+    std::string firstRefused;
     // Editors may put a UTF-8 byte order mark in front; it would hide the first section.
     size_t pos = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     while (pos < text.size()) {
@@ -91,10 +104,17 @@ void TZynIniFile::Parse(const std::string& text)
             l.key = ZynTrim(trimmed.substr(0, eq));
             l.value = ZynTrim(trimmed.substr(eq + 1));
             l.isKey = !l.key.empty();
+            if (l.value.size() > ZynIniMaxValue) {
+                // Dropped, so that saving does not write it back either.
+                if (refused++ == 0)
+                    firstRefused = "[" + (m_sections.empty() ? std::string() : m_sections.back().name) + "] " + l.key;
+                continue;
+            }
         }
         if (m_sections.empty()) m_preamble.push_back(l.raw);
         else m_sections.back().lines.push_back(std::move(l));
     }
+    if (refused > 0) ReportLongValues(m_path, refused, firstRefused);
 }
 
 std::string TZynIniFile::Text() const

@@ -8,7 +8,9 @@
 // written, so a file built from nothing lists them in write order. Reads CRLF
 // and LF files, writes LF. Writes reach the disk through UpdateFile (also run
 // by the destructor when something changed), which replaces the file
-// atomically: a crash or a full disk leaves the previous file intact.
+// atomically: a crash or a full disk leaves the previous file intact. A value
+// longer than ZynIniMaxValue is refused when the file is read (one error line)
+// and dropped from the file at the next save.
 // Depends on: app/ZynLog (error lines), platform/ZynNumbers.
 #pragma once
 
@@ -17,6 +19,8 @@
 #include <string>
 #include <utility>
 #include <vector>
+
+constexpr size_t ZynIniMaxValue = 65536;
 
 class TZynIniFile {
 public:

@@ -1,6 +1,7 @@
 // Tests of the log file rules: header, line appends, console copy, unwritable files, GL errors.
 #include "app/ZynLog.h"
 #include "app/ZynOffscreenGL.h"
+#include "platform/ZynLineFold.h"
 #include "platform/ZynPath.h"
 
 #include <GL/gl.h>
@@ -134,4 +135,41 @@ TEST_F(LogFixture, CheckGLReportsPendingErrorsOnce)
     EXPECT_EQ(Lines().back(), "#ERROR : OPENGL: \"invalid enumerant\" in \"TZynKick.Use\" (7)");
     EXPECT_TRUE(ZynCheckGL("again", 0));     // drained
     ZynOffscreenGL::Destroy();
+}
+
+TEST(LineFold, RepeatsAreCountedAndFloodsOfOneSourceHeldBack)
+{
+    TZynLineFold fold;
+    fold.PerSource = 3;
+    fold.PerSecond = 5;
+    std::vector<std::string> out;
+    auto emit = [&](const std::string& s) { out.push_back(s); };
+    for (int i = 0; i < 4; i++) fold.Add("same", 0.0, emit);
+    fold.Add("other", 0.1, emit);
+    fold.Add("other", 0.2, emit);
+    fold.Flush(0.5, emit);               // the repeat is not a second old yet
+    EXPECT_EQ(out, (std::vector<std::string>{"same", "... repeated 3 times", "other"}));
+    fold.Flush(1.3, emit);
+    EXPECT_EQ(out.back(), "... repeated 1 time");
+    out.clear();
+    // Unknown names from one source: three a second, the rest counted.
+    for (int i = 0; i < 10; i++) fold.Add("Constant \"x" + std::to_string(i) + "\" Not found", 2.0, emit);
+    EXPECT_EQ(out.size(), 3u);
+    fold.Add("another source", 2.1, emit);
+    fold.Flush(3.1, emit);
+    EXPECT_EQ(out.back(), "... 7 lines left out (too many a second)");
+}
+
+TEST_F(LogFixture, FullLogMovesToTheOldFileAndLongLinesAreCut)
+{
+    ZynLogClear();
+    ZynLogSetLimits(20000, 1000000, 1000000);
+    for (int i = 0; i < 300; i++) ZynLogLine("line " + std::to_string(i) + std::string(90, '.'));
+    ZynLogLine(std::string(ZynLogMaxLine + 10, 'x'));
+    ZynLogSetLimits(ZynLogMaxBytes, 100, 2000);
+    EXPECT_LT(fs::file_size(dir / "ZynLog.txt"), 20000u + ZynLogMaxLine + 100);
+    EXPECT_LT(fs::file_size(dir / "ZynLog.old.txt"), 20000u + 200);
+    EXPECT_EQ(Lines()[0], "(the lines before these are in ZynLog.old.txt)");
+    EXPECT_EQ(console.back().size(), ZynLogMaxLine + std::string(" ... (65546 characters, cut)").size());
+    EXPECT_EQ(console.size(), 301u);
 }

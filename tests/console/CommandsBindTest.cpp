@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 namespace {
 
 class CommandsBindTest : public ::testing::Test {
@@ -164,3 +166,32 @@ TEST_F(CommandsBindTest, TimerCommands)
 }
 
 } // namespace
+
+TEST_F(CommandsBindTest, RunawayBindingsStopAtOneBudgetAndOnAStopRequest)
+{
+    // Two calls of itself per call: about 2^64 calls within the nesting limit.
+    ExecuteLine("Bind(300,[ExecuteBind(300);ExecuteBind(300)])");
+    log.Lines.clear();
+    const auto t0 = std::chrono::steady_clock::now();
+    ExecuteLine("ExecuteBind(300)");
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(), 5.0);
+    EXPECT_EQ(log.Count("More than 100000 commands from one line - the rest of the line is not run"), 1u);
+    EXPECT_EQ(ExecuteLine("Inc(1)"), "2");      // the next line has a budget of its own
+    // A signal's stop request ends the running line and what follows it.
+    CmdRequestStop();
+    EXPECT_EQ(ExecuteLine("Inc(1)"), "");
+    EXPECT_EQ(log.Count("The program is closing - the rest of the line is not run"), 1u);
+    CmdClearStop();
+    EXPECT_EQ(ExecuteLine("Inc(1)"), "2");
+}
+
+TEST_F(CommandsBindTest, StoredCommandsAreCapped)
+{
+    ExecuteLine("Bind(301,[x])");
+    const std::string big = "[" + std::string(CmdMaxStoredCommand + 1, 'x') + "]";
+    ExecuteLine("Bind(301," + big + ")");
+    ExecuteLine("TimerAdd(5,[t]," + big + ")");
+    EXPECT_EQ(list.Items[0].Command, "x");
+    EXPECT_EQ(TimerSlot(0).Time, 0.0f);
+    EXPECT_EQ(log.Count("Bind - command of 65536 characters not stored (at most 65536)") + log.Count("TimerAdd - command of 65536 characters not stored (at most 65536)"), 2u);
+}

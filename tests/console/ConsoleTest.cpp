@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 namespace {
 
 class ConsoleTest : public ::testing::Test {
@@ -218,3 +220,17 @@ TEST_F(ConsoleTest, ExecOptionRunsOnceAfterTheFirstFrame)
 }
 
 } // namespace
+
+TEST_F(ConsoleTest, MegabyteLinesWrapInLinearTime)
+{
+    // Before: a 4 MB line took 57 s, the rest being erased from the front again
+    // and again. Only the newest ConsoleMaxLines pieces are stored.
+    const std::string big = ">" + std::string(4 << 20, 'x');
+    const auto t0 = std::chrono::steady_clock::now();
+    const std::vector<std::string> pieces = ConsoleWrap(big);
+    ConsoleLine(big);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(), 2.0);
+    EXPECT_EQ(pieces.size(), (4u << 20) / 55 + 1);
+    EXPECT_EQ(Lines().size(), ConsoleMaxLines);
+    EXPECT_EQ(Lines().back(), pieces.back());
+}

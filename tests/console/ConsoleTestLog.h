@@ -43,6 +43,12 @@ public:
             if (l == line) return true;
         return false;
     }
+    size_t Count(const std::string& line) const
+    {
+        size_t n = 0;
+        for (const std::string& l : Lines) n += l == "#ERROR : " + line || l == line;
+        return n;
+    }
     std::string Dir;
     std::vector<std::string> Lines;
 

@@ -452,3 +452,19 @@ TEST_F(VisTest, TimersAndBindingsAreWiredByDefault)
     TimerReset();
     zcPREF_Intro = before;
 }
+
+TEST_F(VisTest, AnInvalidSceneIsReportedOncePerChangeNotPerFrame)
+{
+    // Before: "Scene number out of Range [-1]" 1,800 times a second.
+    TVisObject vis;
+    TVisData data = Silence();
+    vis.Frame(data, 0.1f);
+    LogCapture log;
+    for (int32_t bad : {-7, 99, -7})
+        for (int i = 0; i < 3; i++) vis.RenderScene(bad, data, 0.1f, 1.0f);
+    vis.RenderScene(0, data, 0.1f, 1.0f);
+    vis.RenderScene(99, data, 0.1f, 1.0f);
+    const std::string line = "#ERROR : TVisObject.RenderScene - Scene number out of Range [";
+    EXPECT_EQ(log.CountOf(line + "-7]"), 2);   // at each change to it
+    EXPECT_EQ(log.CountOf(line + "99]"), 2);   // and again after a valid scene
+}

@@ -319,3 +319,21 @@ TEST(ShippedPictures, StoredBottomRowFirstSoTheyAreUpright)
         EXPECT_TRUE(t.HasPixels()) << name;
     }
 }
+
+TEST(BmpFiles, SavingReplacesTheFileAtomically)
+{
+    // Before: written in place, so a kill midway left a 0-byte Custom2.bmp.
+    // Now a new file takes the old one's place at once: a second link to the
+    // old file still holds the old picture, and no temporary file stays.
+    ScratchDir dir;
+    LogCapture log;
+    ASSERT_TRUE(kvBMPSave(Pattern(8, 8), dir.File("Custom2.bmp")));
+    const auto before = ReadBytes(dir.File("Custom2.bmp"));
+    std::filesystem::create_hard_link(dir.File("Custom2.bmp"), dir.File("old.bmp"));
+    ASSERT_TRUE(kvBMPSave(Pattern(16, 4), dir.File("Custom2.bmp")));
+    EXPECT_EQ(ReadBytes(dir.File("old.bmp")), before);
+    EXPECT_EQ(kvBMPLoad(dir.File("Custom2.bmp")).Width, 16);
+    int files = 0;
+    for (const auto& e : std::filesystem::directory_iterator(dir.File(""))) files += e.is_regular_file();
+    EXPECT_EQ(files, 2);
+}

@@ -12,10 +12,17 @@
 
 class TelnetTestClient {
 public:
-    // Connects to 127.0.0.1:port (non-blocking afterwards).
-    explicit TelnetTestClient(int port)
+    // Connects to 127.0.0.1:port (non-blocking afterwards), from the loopback
+    // address from when one is given.
+    explicit TelnetTestClient(int port, const char* from = nullptr)
     {
         fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (from) {
+            sockaddr_in local{};
+            local.sin_family = AF_INET;
+            inet_pton(AF_INET, from, &local.sin_addr);
+            bind(fd_, reinterpret_cast<sockaddr*>(&local), sizeof local);
+        }
         sockaddr_in a{};
         a.sin_family = AF_INET;
         a.sin_port = htons(static_cast<uint16_t>(port));
