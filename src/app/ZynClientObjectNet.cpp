@@ -24,6 +24,9 @@ bool TZynClientNet::Start(const TZynClientPorts& ports)
         ZynLogWarning("Cant Initialise UDP Server - " + error + "; " + ZynBindAdvice(Ports.Receive, err));
         return false;
     }
+    // Room for a few frames of packets: a flood then costs only its own
+    // packets, not the replies others wait for (the system may allow less).
+    ReceiveSocket.SetReceiveBuffer(ReceiveBufferBytes);
     ZynLogLine("UDP: listening on port " + std::to_string(ReceiveSocket.LocalPort()));
     AnnouncePresence();
     return true;

@@ -59,6 +59,7 @@ public:
     bool SendRecord(const std::array<uint8_t, ZynReplySize>& record, const in_addr& address, int port);
 
     static constexpr int MaxPerService = 4096;
+    static constexpr int ReceiveBufferBytes = 8 << 20;
 
 private:
     void GetConst(const TZynPacket& packet, const in_addr& from);

@@ -54,6 +54,14 @@ bool TZynUdpSocket::Open(const std::string& address, int port, bool reuse, bool 
     return true;
 }
 
+void TZynUdpSocket::SetReceiveBuffer(int bytes)
+{
+    if (Fd < 0) return;
+    // Beyond the system's limit only with the right to raise it.
+    if (setsockopt(Fd, SOL_SOCKET, SO_RCVBUFFORCE, &bytes, sizeof bytes) != 0)
+        setsockopt(Fd, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
+}
+
 void TZynUdpSocket::Close()
 {
     if (Fd >= 0) close(Fd);

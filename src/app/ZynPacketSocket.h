@@ -25,6 +25,8 @@ public:
     // SO_BROADCAST. False with error set ("port 556: Permission denied").
     bool Open(const std::string& address, int port, bool reuse, bool broadcast, std::string& error);
     void Close();
+    // Asks for a receive queue of bytes (as far as the system allows).
+    void SetReceiveBuffer(int bytes);
     bool IsOpen() const { return Fd >= 0; }
     int Handle() const { return Fd; }
     // The bound local port (after Open), 0 when closed.
