@@ -40,6 +40,9 @@ void StoreLine(std::string piece)
 void ConsoleCreate()
 {
     g_fold.Reset();
+    // The store keeps its newest lines anyway: only repeats and floods of one
+    // source are held back here (the log also caps all lines together).
+    g_fold.PerSecond = INT32_MAX;
     g_data = std::make_unique<std::deque<std::string>>();
     ZynLogSetConsoleSink([](const std::string& text) { ConsoleLine(text); });
 }

@@ -108,6 +108,11 @@ void tZynTextures::LoadCubeMap()
     for (int face = 0; face < 6; face++) {
         const TkvImage& f = faces[face];
         if (f.HasPixels() && f.Width == f.Height && f.Width == faces[0].Width) continue;
+        if (!f.HasPixels()) {   // the loader has said why
+            ZynLogLine("tZynTextures.Create (cube) - cube-map face " + kvCubeFaceFile(face) +
+                       " missing: the sphere map is used instead");
+            return;
+        }
         ZynLogError("tZynTextures.Create (cube) - cube-map face " + kvCubeFaceFile(face) + " is " +
                     std::to_string(f.Width) + "x" + std::to_string(f.Height) +
                     ": the faces must be square and of one size; the sphere map is used instead");

@@ -50,11 +50,8 @@ std::string kvUniqueFileName(const std::string& base, const std::string& extensi
 
 // ---- GL texture utilities (current context required) ----------------------
 
-// Largest side uploaded: bigger images are shrunk first (so is anything above
-// the GL maximum), which keeps a hostile file from costing gigabytes.
-constexpr int32_t kvMaxUploadSide = 4096;
-
 // Uploads the image to a new texture name; 0 when the image has no pixels.
+// A side above the GL maximum is shrunk first, so GLU never gets one.
 // GL_TEXTURE_2D binds the new name; a cube-map face target fills the texture
 // currently bound to that target, and a face that is not square is refused
 // (0, with an error line).

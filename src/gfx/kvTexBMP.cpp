@@ -160,7 +160,7 @@ bool kvBMPSave(const TkvImage& image, const std::string& fileName)
     const std::vector<uint8_t> bytes = kvBMPEncode(w, h, bgr.data(), static_cast<size_t>(w) * 3);
     std::string error;
     if (!ZynWriteFileAtomic(fileName, std::string(bytes.begin(), bytes.end()), error)) {
-        kvLogLine("KVTEXBMP ERROR (kvBMPSave) - Can't Save \"" + fileName + "\": " + error);
+        kvLogLine("KVTEXBMP ERROR (kvBMPSave) - Can't Save \"" + fileName + "\"");
         return false;
     }
     return true;

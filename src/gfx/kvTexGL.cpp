@@ -31,7 +31,7 @@ uint32_t kvTextureRGBA(uint32_t target, TkvImage& image, bool mipmaps, bool free
         if (freeImage) kvFreeImage(image);
         return 0;
     }
-    // A side above the GL limit (or kvMaxUploadSide) is uploaded from a shrunken copy.
+    // A side above the GL limit is uploaded from a shrunken copy.
     const TkvImage* src = &image;
     TkvImage scaled;
     int32_t maxSize = kvMaxTextureSize();
@@ -40,8 +40,7 @@ uint32_t kvTextureRGBA(uint32_t target, TkvImage& image, bool mipmaps, bool free
         glGetIntegerv(GL_MAX_CUBE_MAP_TEXTURE_SIZE, &cube);
         if (cube > 0) maxSize = std::min<int32_t>(maxSize > 0 ? maxSize : cube, cube);
     }
-    if (maxSize <= 0 || maxSize > kvMaxUploadSide) maxSize = kvMaxUploadSide;
-    if (image.Width > maxSize || image.Height > maxSize) {
+    if (maxSize > 0 && (image.Width > maxSize || image.Height > maxSize)) {
         scaled = image;
         kvStretchImage(std::min<uint32_t>(image.Width, static_cast<uint32_t>(maxSize)),
                        std::min<uint32_t>(image.Height, static_cast<uint32_t>(maxSize)), scaled);

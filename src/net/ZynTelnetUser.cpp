@@ -83,7 +83,8 @@ void TZynTelnetUser::SendRaw(const std::string& text)
 void TZynTelnetUser::Echo(const std::string& text)
 {
     // Only the new text is looked at: a CR LF ends the echoed line, a
-    // backspace takes back one character, and a full line shows no more.
+    // backspace takes back one character, and a full line shows no more
+    // (but still its line breaks).
     std::string shown;
     shown.reserve(text.size());
     for (char c : text) {
@@ -91,10 +92,10 @@ void TZynTelnetUser::Echo(const std::string& text)
             EchoLine.clear();
         } else if (c == '\b') {
             if (!EchoLine.empty()) EchoLine.pop_back();
-        } else if (EchoLine.size() >= MaxEchoLine) {
-            continue;
-        } else {
+        } else if (EchoLine.size() < MaxEchoLine || c == '\r') {
             EchoLine.push_back(c);
+        } else if (c != '\n') {
+            continue;
         }
         shown.push_back(c);
     }

@@ -7,7 +7,7 @@ std::string TZynLineFold::SourceOf(const std::string& line)
     size_t n = 0;
     while (n < line.size() && n < kMaxKey) {
         const char c = line[n];
-        if (c == '"' || c == '[' || (c >= '0' && c <= '9')) break;
+        if (c == '"' || c == '[') break;
         n++;
     }
     return line.substr(0, n);
@@ -17,6 +17,7 @@ void TZynLineFold::Reset()
 {
     Last.clear();
     HaveLast = false;
+    Shown = 0;
     Repeats = 0;
     WindowOpen = false;
     WindowLines = 0;
@@ -48,11 +49,16 @@ void TZynLineFold::EndWindow(double now, const TEmit& emit)
 void TZynLineFold::Add(const std::string& line, double now, const TEmit& emit)
 {
     if (HaveLast && line == Last) {
+        if (++Shown <= PassRepeats) {
+            emit(line);
+            return;
+        }
         if (Repeats++ == 0) RepeatSince = now;
         else if (now - RepeatSince >= 1.0) EmitRepeats(emit);
         return;
     }
     EmitRepeats(emit);
+    Shown = 0;
     if (!WindowOpen || now - WindowStart >= 1.0) EndWindow(now, emit);
     int32_t& fromSource = SourceLines[SourceOf(line)];
     if (fromSource >= PerSource || WindowLines >= PerSecond) {

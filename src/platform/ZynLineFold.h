@@ -2,11 +2,12 @@
 //
 // Sits in front of an output (the log file, the console store and its telnet
 // users) so that one busy source cannot bury everything else:
-//   - a line equal to the one before it is counted, not written; the count
-//     goes out as "... repeated N times" before the next different line, or
-//     by Flush once the first withheld repeat is a second old;
-//   - lines of one source (the text up to the first quote, bracket or digit,
-//     so the same message about different names counts as one source) are
+//   - a line equal to the one before it is written PassRepeats times more,
+//     then counted; the count goes out as "... repeated N times" before the
+//     next different line, or by Flush once the first counted repeat is a
+//     second old;
+//   - lines of one source (the text up to the first quote or bracket, so
+//     the same message about different names counts as one source) are
 //     limited to PerSource a second, and all lines together to PerSecond;
 //     what is held back is counted and reported once the second is over.
 // Times are seconds of any steady clock, passed in by the caller.
@@ -24,6 +25,7 @@ public:
 
     int32_t PerSource = 100;     // lines of one source a second
     int32_t PerSecond = 2000;    // lines of all sources a second
+    int32_t PassRepeats = 4;     // repeats written before they are counted
 
     // Passes line on through emit, or counts it.
     void Add(const std::string& line, double now, const TEmit& emit);
@@ -41,6 +43,7 @@ private:
 
     std::string Last;
     bool HaveLast = false;
+    int32_t Shown = 0;           // repeats of Last written
     uint64_t Repeats = 0;
     double RepeatSince = 0;
     double WindowStart = 0;
