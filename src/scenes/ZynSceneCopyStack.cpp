@@ -5,10 +5,6 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-float Finite(float v, float fallback) { return std::isfinite(v) ? v : fallback; }
-}
-
 void TvisCopyStack::Reset()
 {
     TZynScene::Reset();

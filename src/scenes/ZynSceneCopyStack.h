@@ -11,6 +11,8 @@
 #include "engine/ZynSceneClass.h"
 #include "scenes/kvMovement.h"
 
+#include <cmath>
+
 // One frame's settings, read from the scene's constants.
 struct TCopyStackSettings {
     float SwayX = 0, SwayY = 0;   // sway range in degrees (taken at Reset)
@@ -40,6 +42,9 @@ public:
     int32_t CopiesDrawn() const { return Drawn; }
 
 protected:
+    // Formulas may write NaN or infinity into any constant.
+    static float Finite(float v, float fallback) { return std::isfinite(v) ? v : fallback; }
+
     virtual TCopyStackSettings Settings() const = 0;
     // Texture, blending and the stack's own scale, after the spin.
     virtual void BeginCopies(float alpha) = 0;

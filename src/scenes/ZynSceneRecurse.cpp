@@ -40,7 +40,7 @@ void TvisRecurse::BeginCopies(float alpha)
 
 void TvisRecurse::DrawCopy(int32_t k, int32_t copies, float alpha)
 {
-    float a = alpha * zcRECURSE_Brightness;
+    float a = alpha * Finite(zcRECURSE_Brightness, 0.1f);
     if (zcRECURSE_Rainbow == 1) {
         float turn = 6.28318530717959f * float(k) / copies;
         glColor4f((std::cos(turn) + 1) / 2, (std::cos(2 * turn) + 1) / 2, (std::cos(4 * turn) + 1) / 2, a);

@@ -47,7 +47,7 @@ void TvisSkyBox::BeginCopies(float alpha)
 
 void TvisSkyBox::DrawCopy(int32_t k, int32_t copies, float alpha)
 {
-    glColor4f(1, 1, 1, alpha * zcSKYBOX_Brightness);
+    glColor4f(1, 1, 1, alpha * Finite(zcSKYBOX_Brightness, 0.3f));
     DrawCube(kvOrigin);
 }
 

@@ -1,12 +1,15 @@
 // ZynSceneSnakeCube: the snake cube scene.
 #include "scenes/ZynSceneSnakeCube.h"
 
+#include "app/ZynLog.h"
 #include "config/ZynConstDef.h"
 #include "gfx/kvTex.h"
+#include "platform/ZynNumbers.h"
 
 #include <GL/gl.h>
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace {
 float Finite(float v, float fallback) { return std::isfinite(v) ? v : fallback; }
@@ -25,28 +28,63 @@ const float CubeFaces[6][5][3] = {
     {{0, 1, 0}, {-1, 1, 1}, {1, 1, 1}, {1, 1, -1}, {-1, 1, -1}},
     {{0, -1, 0}, {-1, -1, -1}, {1, -1, -1}, {1, -1, 1}, {-1, -1, 1}},
 };
+const float CubeUV[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
 
-void DrawCubeFaces()
+// m := m * (rotation by degrees about a unit axis), as glRotatef does.
+void Rotate(TkvMatrix& m, float degrees, float x, float y, float z)
 {
-    static const float uv[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
-    glBegin(GL_QUADS);
-    for (const auto& f : CubeFaces) {
-        glNormal3fv(f[0]);
-        for (int k = 0; k < 4; k++) {
-            glTexCoord2fv(uv[k]);
-            glVertex3fv(f[k + 1]);
-        }
-    }
-    glEnd();
+    TkvMatrix r;
+    MatrixRotateAxis(Vec(x, y, z, 0), degrees * 0.0174532925199433f, r);
+    MatrixMultiply(r, m);   // r := m * r in GL's order
+    m = r;
 }
 
-void DrawCubeEdges()
+void ScaleBy(TkvMatrix& m, float s)
+{
+    for (int i = 0; i < 12; i++) m[i] *= s;
+}
+
+void TranslateZ(TkvMatrix& m, float d)
+{
+    for (int i = 0; i < 3; i++) m[12 + i] += d * m[8 + i];
+}
+
+// The point and the direction m makes of p (a direction ignores translation).
+void Point(const TkvMatrix& m, const float p[3])
+{
+    glVertex3f(m[0] * p[0] + m[4] * p[1] + m[8] * p[2] + m[12], m[1] * p[0] + m[5] * p[1] + m[9] * p[2] + m[13],
+               m[2] * p[0] + m[6] * p[1] + m[10] * p[2] + m[14]);
+}
+
+void Direction(const TkvMatrix& m, const float n[3])
+{
+    // The matrices are rotations and uniform scales, so the normal turns with
+    // them; GL_NORMALIZE takes out the length.
+    glNormal3f(m[0] * n[0] + m[4] * n[1] + m[8] * n[2], m[1] * n[0] + m[5] * n[1] + m[9] * n[2],
+               m[2] * n[0] + m[6] * n[1] + m[10] * n[2]);
+}
+
+// Inside a GL_QUADS batch.
+void CubeFaceQuads(const TkvMatrix& m)
 {
     for (const auto& f : CubeFaces) {
-        glBegin(GL_LINE_LOOP);
-        glNormal3fv(f[0]);
-        for (int k = 0; k < 4; k++) glVertex3fv(f[k + 1]);
-        glEnd();
+        Direction(m, f[0]);
+        for (int k = 0; k < 4; k++) {
+            glTexCoord2fv(CubeUV[k]);
+            Point(m, f[k + 1]);
+        }
+    }
+}
+
+// Inside a GL_LINES batch: every face outline.
+void CubeFaceOutlines(const TkvMatrix& m)
+{
+    for (const auto& f : CubeFaces) {
+        Direction(m, f[0]);
+        for (int k = 0; k < 4; k++) {
+            Point(m, f[k + 1]);
+            Point(m, f[(k + 1) % 4 + 1]);
+        }
     }
 }
 }  // namespace
@@ -68,59 +106,75 @@ void TvisSnakeCube::Reset()
     Bend.SetRange(Vec(-fall, -twist, -dist), Vec(fall, twist, dist));
     Spin.SetRange(Vec(180, 180, 180), Vec(-180, -180, -180));
     Cubes = 0;
+    BudgetReported = false;
 }
 
-void TvisSnakeCube::DrawSnake(const TSnakeFrame& f, float delay, float bright, bool first)
+// Inside the frame's GL_QUADS batch; the transformations accumulate along the snake.
+void TvisSnakeCube::DrawSnake(const TSnakeFrame& f, TkvMatrix m, float delay, float bright, bool first)
 {
     float size = 1, faces = bright / 2;
+    bool edges = first && f.LineBright >= FaintestAlpha;
     for (int32_t k = 0; k < f.Length; k++) {
         size *= std::fabs(f.Scale);
         faces *= 0.95f;
-        bool edges = first && f.LineBright >= FaintestAlpha;
         if (size > LargestCube || size < SmallestCube || (faces < FaintestAlpha && !edges)) return;
+        if (!WithinBudget(m, size)) return;
         TkvVector w = Bend.ValueAt(Bend.Progress() - delay - float(k) / f.Length);
-        glScalef(f.Scale, f.Scale, f.Scale);
-        glTranslatef(0, 0, 2.4f * f.Spacing);
-        glRotatef(w.x, 1, 0, 0);
-        glRotatef(w.y, 0, 0, 1);
+        ScaleBy(m, f.Scale);
+        TranslateZ(m, 2.4f * f.Spacing);
+        Rotate(m, w.x, 1, 0, 0);
+        Rotate(m, w.y, 0, 0, 1);
         glColor4f(1, 1, 1, faces);
-        DrawCubeFaces();
-        if (edges) {
-            glColor4f(1, 1, 1, f.LineBright);
-            DrawCubeEdges();
-        }
+        CubeFaceQuads(m);
+        if (edges && EdgeCount < int32_t(std::size(EdgeCubes))) EdgeCubes[EdgeCount++] = m;
         Cubes++;
     }
 }
 
-void TvisSnakeCube::DrawStar(const TSnakeFrame& f, float delay, float bright, bool first)
+// Counts the next cube (half-size in eye space, centre at the matrix's
+// origin) against the frame's budget: front and back faces of a cube in
+// front of the eye cover about 2 (size / (depth tan 22.5°))² screens, at
+// most two whole screens when it surrounds the eye.
+bool TvisSnakeCube::WithinBudget(const TkvMatrix& m, float size)
 {
-    glPushMatrix();
-    DrawSnake(f, delay, bright, first);
-    glPopMatrix();
-    glPushMatrix();
-    glRotatef(90, 1, 0, 0);
-    DrawSnake(f, delay, bright, first);
-    glPopMatrix();
-    glPushMatrix();
-    glRotatef(90, 0, 1, 0);
-    DrawSnake(f, delay, bright, first);
-    glPopMatrix();
+    float depth = -m[14];
+    if (depth + 1.8f * size > 0) {
+        float r = size / (0.414f * std::max(depth, size));
+        Coverage += std::min(2.0f, 2 * r * r);
+    }
+    if (Cubes < MaxCubesPerFrame && Coverage <= MaxCoverage) return true;
+    OutOfBudget = true;
+    return false;
 }
 
+// Three snakes along x, y and z, then their mirror images.
 void TvisSnakeCube::DrawCopy(const TSnakeFrame& f, float delay, float bright, bool first)
 {
     TkvVector w = Bend.ValueAt(Bend.Progress() - delay);
     TkvVector u = Spin.ValueAt(Spin.Progress() - delay);
-    glLoadIdentity();
-    glTranslatef(0, 0, w.z - Finite(zcSNAKE_Distance, 26));
-    glRotatef(u.x, 1, 0, 0);
-    glRotatef(u.y, 0, 1, 0);
-    glRotatef(u.z, 0, 0, 1);
-    DrawStar(f, delay, bright, first);
-    // The mirror image gives the snakes along the negative axes.
-    glScalef(-1, -1, -1);
-    DrawStar(f, delay, bright, first);
+    TkvMatrix m = kvIdentity;
+    TranslateZ(m, w.z - Finite(zcSNAKE_Distance, 26));
+    Rotate(m, u.x, 1, 0, 0);
+    Rotate(m, u.y, 0, 1, 0);
+    Rotate(m, u.z, 0, 0, 1);
+    for (int mirror = 0; mirror < 2; mirror++) {
+        TkvMatrix alongX = m, alongY = m;
+        Rotate(alongX, 90, 1, 0, 0);
+        Rotate(alongY, 90, 0, 1, 0);
+        DrawSnake(f, m, delay, bright, first);
+        DrawSnake(f, alongX, delay, bright, first);
+        DrawSnake(f, alongY, delay, bright, first);
+        ScaleBy(m, -1);
+    }
+}
+
+void TvisSnakeCube::DrawEdges(float lineBright) const
+{
+    if (EdgeCount == 0) return;
+    glColor4f(1, 1, 1, lineBright);
+    glBegin(GL_LINES);
+    for (int32_t i = 0; i < EdgeCount; i++) CubeFaceOutlines(EdgeCubes[i]);
+    glEnd();
 }
 
 void TvisSnakeCube::Render(const TVisData& visData, float dt, float alpha)
@@ -161,9 +215,21 @@ void TvisSnakeCube::Render(const TVisData& visData, float dt, float alpha)
         glFogf(GL_FOG_END, distance + 2.0f * f.Length);
     }
     Cubes = 0;
-    for (int32_t i = 0; i < draws; i++) {
+    EdgeCount = 0;
+    Coverage = 0;
+    OutOfBudget = false;
+    // Additive blending does not care about order: all faces, then the edges.
+    glBegin(GL_QUADS);
+    for (int32_t i = 0; i < draws && !OutOfBudget; i++) {
         float share = float(draws - i) / draws;
         DrawCopy(f, i * blur / draws, share * share * alpha * brightness / draws, i == 0);
+    }
+    glEnd();
+    DrawEdges(f.LineBright);
+    if (OutOfBudget && !BudgetReported) {
+        ZynLogWarning(ZynFormat("TvisSnakeCube.Render - %d cubes over %.0f screens fill a frame, fainter copies left out",
+                                Cubes, Coverage));
+        BudgetReported = true;
     }
     if (fog > 0) glDisable(GL_FOG);
     kvSphereMapOff();

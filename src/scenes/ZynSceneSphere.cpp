@@ -57,9 +57,9 @@ void TvisSphere::BeginCopies(float alpha)
 
 void TvisSphere::DrawCopy(int32_t k, int32_t copies, float alpha)
 {
-    glScalef(1, 1, zcSPHERE_Aspect);
+    glScalef(1, 1, Finite(zcSPHERE_Aspect, 0.5f));
     // The copies share the brightness: more copies, fainter each.
-    glColor4f(1, 1, 1, alpha * zcSPHERE_Brightness / copies);
+    glColor4f(1, 1, 1, alpha * Finite(zcSPHERE_Brightness, 2.5f) / copies);
     if (zcSPHERE_RenderSolid == 1) MeshObject.DrawSolid();
     if (zcSPHERE_RenderWire == 1) MeshObject.DrawWire();
 }

@@ -27,7 +27,11 @@ struct TSceneExpect {
 
 // One row per real scene class.
 const TSceneExpect kExpect[] = {
+    {"TvisSnakeCube", false, true},
     {"TvisTunnel", true, true},
+    {"TvisSphere", true, true},
+    {"TvisSkyBox", false, true},
+    {"TvisRecurse", false, true},
 };
 
 const TSceneExpect* ExpectOf(const std::string& className)
