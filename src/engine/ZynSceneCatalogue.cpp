@@ -11,7 +11,9 @@
 #include "faders/ZynFadeSquareSpin.h"
 #include "faders/ZynFadeSquares.h"
 #include "faders/ZynFadeVStrip.h"
+#include "scenes/ZynSceneKessa.h"
 #include "scenes/ZynScenePlaceholder.h"
+#include "scenes/ZynScenePointMorph.h"
 #include "scenes/ZynSceneTunnel.h"
 
 const std::vector<TZynSceneClass>& ZynSceneCatalogue()
@@ -19,10 +21,10 @@ const std::vector<TZynSceneClass>& ZynSceneCatalogue()
     // Placeholder arguments: class, name, section, texture slots, own texture.
     static const std::vector<TZynSceneClass> scenes = {
         ZynPlaceholderScene("TvisSnakeCube", "SnakeCube", "SNAKE", 0, false),
-        ZynPlaceholderScene("TvisPointMorph", "Point Morph", "MORPH", 1, true),
+        ZynSceneClassOf<TvisPointMorph>("TvisPointMorph"),
         ZynPlaceholderScene("TvisSparkSphere", "Spark Sphere", "SSPHERE", 1, false),
         ZynPlaceholderScene("TvisSparks", "Flying Sparks", "SPARK", 1, false),
-        ZynPlaceholderScene("TvisKessa", "Visual Feedback", "KESSA", 1, true),
+        ZynSceneClassOf<TvisKessa>("TvisKessa"),
         ZynPlaceholderScene("TvisCubeField", "CubeField", "CUBEFIELD", 1, false),
         ZynPlaceholderScene("TvisCubeField2", "Cube Field 2", "CUBEFIELD2", 1, false),
         ZynPlaceholderScene("TvisCube", "Bass Cube", "CUBE", 1, true),

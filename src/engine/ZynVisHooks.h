@@ -37,6 +37,11 @@ public:
     virtual uint32_t RenderTex(int32_t k, const TVisData& visData, int32_t texW, int32_t texH, float dt,
                                uint32_t& texStore) = 0;
     virtual void CheckTextureSizes() = 0;
+    // For the scene selection and preference windows: the display name, and
+    // changing a weight (kept >= 0) and writing it back to its file.
+    virtual std::string Name(int32_t k) const { return ""; }
+    virtual void SetWeight(int32_t k, float weight) {}
+    virtual void SavePref(int32_t k) {}
 };
 
 struct TZynVisHooks {
