@@ -3,6 +3,7 @@
 
 #include "app/TGLWindow.h"
 #include "app/ZynInit.h"
+#include "app/ZynLoading.h"
 #include "app/ZynLog.h"
 #include "app/ZynOptions.h"
 #include "console/ZynConsole.h"
@@ -46,7 +47,7 @@ TZynClient::TZynClient()
       })
 {
     // 1. Loading screen at 0 (the sequencer advances it while it builds scenes).
-    if (ZynVisHooks.ShowLoading) ZynVisHooks.ShowLoading("", 0.0f);
+    ShowLoading("", 0.0f);
     // 2. The sequencer.
     Guarded("TZynClient.Create:VisObject", [this] { Vis = std::make_unique<TVisObject>(); });
     // 3. UDP: on failure the warning says why, and everything else runs.

@@ -2,13 +2,15 @@
 #include "engine/ZynVis.h"
 
 #include "app/ZynLog.h"
+#include "config/ZynConstDef.h"
 #include "console/ZynKeyBind.h"
 #include "console/ZynTimer.h"
-#include "app/ZynInit.h"
+#include "app/ZynLoading.h"
 #include "engine/ZynGLState.h"
 #include "engine/ZynPicker.h"
 #include "engine/ZynScenePred.h"
 #include "engine/ZynSceneCatalogue.h"
+#include "gfx/ZynTextures.h"
 #include "platform/ZynNumbers.h"
 
 #include <GL/gl.h>
@@ -119,7 +121,7 @@ void TVisObject::Build(const std::vector<TZynSceneClass>& sceneClasses,
                        const std::vector<TZynFaderClass>& faderClasses)
 {
     // 1. The user interface's part: the texture manager (the viewport lives here).
-    TextureManager = ZynEngCreateTextures();
+    TextureManager = new tZynTextures();
     // 2. Scenes, in catalogue order, each advancing the loading screen.
     Scenes = std::make_unique<TZynSceneList>(this);
     SceneTotal = static_cast<int32_t>(sceneClasses.size());
@@ -161,7 +163,7 @@ TVisObject::~TVisObject()
     Scenes.reset();
     Faders.reset();
     DeleteStores();
-    ZynEngFreeTextures(TextureManager);
+    delete TextureManager;
     TextureManager = nullptr;
     g_stopping--;
 }
@@ -214,7 +216,7 @@ void TVisObject::Resize(int32_t width, int32_t height)
     DeleteStores();
     Scenes->CheckTextureSizes();
     if (Predefines) Predefines->CheckTextureSizes();
-    ZynEngTemporaryResize(TextureManager, TextureWidth(), TextureHeight());
+    if (TextureManager) TextureManager->TemporaryResize(TextureWidth(), TextureHeight());
 }
 
 void TVisObject::RenderScene(int32_t n, const TVisData& visData, float dt, float alpha)

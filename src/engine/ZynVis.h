@@ -22,6 +22,8 @@
 #include <string>
 #include <vector>
 
+class tZynTextures;
+
 class TVisObject {
 public:
     // Builds the standard scenes and faders in catalogue order. The GL context

@@ -7,10 +7,10 @@
 // round, so start-up fills these slots with their entry points; the key
 // bindings and the timer queue are wired from the start. An empty slot is
 // skipped, which is also what the engine's own tests rely on.
-// Depends on: engine/ZynEngineDeps (TVisData).
+// Depends on: audio/ZynVisData.
 #pragma once
 
-#include "engine/ZynEngineDeps.h"
+#include "audio/ZynVisData.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,6 +1,7 @@
 // Sequencer: frame, texture size, scene changes, packets, faders and shut-down.
 #include "EngineTestSupport.h"
 
+#include "config/ZynConst.h"
 #include "console/ZynTimer.h"
 #include "engine/ZynPicker.h"
 #include "engine/ZynSceneCatalogue.h"
@@ -181,11 +182,11 @@ TEST_F(VisTest, RestartAndSlotPacketsCheckTheSceneNumber)
     EXPECT_NE(vis.Scenes->Items(14), before);
     EXPECT_EQ(vis.Scenes->Items(14)->Name, "Tunnel");
 
-    int32_t row = ZynEngFindConst("TUNNEL.TEX0");
-    int32_t saved = ZynEngConstAsInt(row);
+    int32_t row = FindConst("TUNNEL.TEX0");
+    int32_t saved = ConstAsInt(row);
     vis.HandlePacket(Packet(7).At(16, 14).At(28, 0).At(32, 9).Bytes);
-    EXPECT_EQ(ZynEngConstAsInt(row), 9);
-    ZynEngConstSetInt(row, saved);
+    EXPECT_EQ(ConstAsInt(row), 9);
+    ConstSetInt(row, saved);
 }
 
 TEST_F(VisTest, AnnouncementPacketsStartTheAnnouncementWithinLimits)

@@ -60,6 +60,7 @@ bool TSession::Open(int32_t w, int32_t h, uint32_t seed)
     glClearColor(0, 0, 0, 0);
     VisObject = std::make_unique<TVisObject>();
     ClockValue = 0;
+    Synth = TZynVisSynth{};
     return true;
 }
 
@@ -80,7 +81,7 @@ void TSession::Close()
     }
 }
 
-TVisData TSession::Input(TInput kind)
+TVisData TSession::Input(TInput kind, float dt)
 {
     TVisData d{};
     for (auto& w : d.Waveform) w = 128;
@@ -93,7 +94,7 @@ TVisData TSession::Input(TInput kind)
         for (int i = 0; i < 576; i++) d.Spectrum[i] = uint8_t(i < 40 ? 200 : 40);
         break;
     case TInput::Music:
-        d = SynthesizeVisData(0.02f);
+        d = Synth.Next(dt, 120);
         break;
     }
     return d;
@@ -101,7 +102,7 @@ TVisData TSession::Input(TInput kind)
 
 bool TSession::Frame(TInput kind, float dt)
 {
-    TVisData d = Input(kind);
+    TVisData d = Input(kind, dt);
     ClockValue += dt;
     VisObject->Frame(d, dt);
     bool clean = glGetError() == GL_NO_ERROR;
