@@ -6,6 +6,7 @@
 #include "engine/ZynGLState.h"
 #include "engine/ZynVis.h"
 #include "gfx/ZynTextures.h"
+#include "gfx/kvTex.h"
 #include "platform/ZynNumbers.h"
 #include "platform/ZynPath.h"
 
@@ -257,6 +258,9 @@ void TZynScenePredefine::RunActions(TZynPredefineEntry& entry, const TVisData& v
                    textures) {
             size_t t = size_t(a.Target - 1);
             textures->Special[t] = entry.Scenes->RenderSceneTex(a.Scene, visData, dt, 1.0f, textures->SpecialStore[t]);
+            // The picture went into the texture only: what the scene drew on the
+            // way there is wiped, so later on-screen actions start from a clean part.
+            kvClearLowerLeft(Owner->TextureWidth(), Owner->TextureHeight(), GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         }
         ZynCheckGL("TZynScenePredefine (Render Loop)", int32_t(i));
     }

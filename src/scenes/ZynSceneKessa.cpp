@@ -304,7 +304,7 @@ void TvisKessa::Render(const TVisData& visData, float dt, float alpha)
     glViewport(0, 0, w, h);
     // Only the part that becomes the texture is cleared: a combination may
     // have drawn elsewhere on the screen already.
-    kvClearLowerLeft(w, h);
+    kvClearLowerLeft(w, h, GL_COLOR_BUFFER_BIT);
     Aspect = viewport[3] > 0 ? float(viewport[2]) / float(viewport[3]) : 1.0f;
     glDisable(GL_DEPTH_TEST);
     DrawFeedback(visData, dt);

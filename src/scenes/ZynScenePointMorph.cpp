@@ -260,7 +260,7 @@ void TvisPointMorph::Render(const TVisData& visData, float dt, float alpha)
     Aspect = viewport[3] > 0 ? float(viewport[2]) / float(viewport[3]) : 1.0f;
     glViewport(0, 0, w, h);
     glDisable(GL_DEPTH_TEST);
-    if (OwnTexture == 0) kvClearLowerLeft(w, h);   // the first texture starts black
+    if (OwnTexture == 0) kvClearLowerLeft(w, h, GL_COLOR_BUFFER_BIT);   // the first texture starts black
     DrawPoints(visData, dt);
     CopyToTexture(w, h, OwnTexture);
     glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
