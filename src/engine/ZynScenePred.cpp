@@ -172,9 +172,18 @@ std::string TZynScenePredefine::Name(int32_t k) const
     return e ? e->Name : "";
 }
 
+std::string TZynScenePredefine::Description(int32_t k) const
+{
+    TZynPredefineEntry* e = Entry(k);
+    return e ? e->Author : "";
+}
+
 void TZynScenePredefine::SetWeight(int32_t k, float weight)
 {
-    if (TZynPredefineEntry* e = Entry(k)) e->Pref = std::isfinite(weight) ? std::max(weight, 0.0f) : 0.0f;
+    TZynPredefineEntry* e = Entry(k);
+    if (!e) return;
+    e->Pref = std::isfinite(weight) ? std::max(weight, 0.0f) : 0.0f;
+    SavePref(k);
 }
 
 void TZynScenePredefine::SavePref(int32_t k)

@@ -64,13 +64,16 @@ public:
     int32_t Count() const override { return int32_t(Entries.size()); }
     float Weight(int32_t k) const override;
     std::string Name(int32_t k) const override;
+    std::string Description(int32_t k) const override;   // the author line
+    // Sets the weight (not below 0) and saves it with SavePref.
     void SetWeight(int32_t k, float weight) override;
     void Activate(int32_t k) override;
     void Render(int32_t k, const TVisData& visData, float dt) override;
     uint32_t RenderTex(int32_t k, const TVisData& visData, int32_t texW, int32_t texH, float dt,
                        uint32_t& texStore) override;
     void CheckTextureSizes() override;
-    void SavePref(int32_t k) override;
+    // Writes entry k's weight back to its file as PREF of its section.
+    void SavePref(int32_t k);
 
     // Entry k, or nullptr.
     TZynPredefineEntry* Entry(int32_t k) const;

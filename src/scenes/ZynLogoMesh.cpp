@@ -29,10 +29,13 @@ constexpr TStroke Strokes[] = {
     {{-1.3f, 1.3f, 1.3f, -1.3f}, {-0.78f, -0.78f, -0.66f, -0.66f}},
 };
 constexpr int32_t StrokeCount = int32_t(sizeof(Strokes) / sizeof(Strokes[0]));
-constexpr int32_t TrianglesPerStroke = 12;   // two caps and four sides, two triangles each
+// Each face is cut into a fine grid: drawn as lines into the tiny picture, the
+// strokes fill with light rather than showing only their outlines.
+constexpr int32_t Split = 3;
+constexpr int32_t TrianglesPerStroke = 4 * Split * Split + 8 * Split;   // two caps, four sides
 constexpr float HalfDepth = 0.12f;
 // The outlines span 2.6 units; scaled, the turning logo stays in view at the usual distances.
-constexpr float Scale = 0.6f;
+constexpr float Scale = 0.8f;
 
 struct TPoint {
     float x, y, z;
@@ -68,17 +71,40 @@ TZynLogoTriangle ZynLogoTriangle(int32_t i)
     if (i < 0 || i >= ZynLogoTriangleCount()) return t;
     const TStroke& s = Strokes[i / TrianglesPerStroke];
     int32_t k = i % TrianglesPerStroke;
-    auto front = [&s](int32_t c) { return Place(s.u[c % 4], s.v[c % 4], -HalfDepth); };
-    auto back = [&s](int32_t c) { return Place(s.u[c % 4], s.v[c % 4], HalfDepth); };
-    // Mirroring u turns the outline's order round, so the front cap runs 0, 1, 2
-    // backwards to face -y and the back cap forwards; the sides face outwards.
-    if (k < 2) Emit(t, front(0), front(k + 2), front(k + 1));
-    else if (k < 4) Emit(t, back(0), back(k - 1), back(k));
-    else {
-        int32_t edge = (k - 4) / 2;
-        if (k % 2 == 0) Emit(t, front(edge), front(edge + 1), back(edge + 1));
-        else Emit(t, front(edge), back(edge + 1), back(edge));
+    // Grid point (a, b) of the outline, a and b in 0 .. Split, by bilinear blending of its corners.
+    auto grid = [&s](int32_t a, int32_t b, float depth) {
+        float p = float(a) / Split, q = float(b) / Split;
+        float w[4] = {(1 - p) * (1 - q), p * (1 - q), p * q, (1 - p) * q};
+        float u = 0, v = 0;
+        for (int32_t c = 0; c < 4; c++) {
+            u += w[c] * s.u[c];
+            v += w[c] * s.v[c];
+        }
+        return Place(u, v, depth);
+    };
+    // Step j along outline edge e as a grid point, so caps and sides meet exactly.
+    auto rim = [&grid](int32_t e, int32_t j, float depth) {
+        const int32_t a[4] = {j, Split, Split - j, 0}, b[4] = {0, j, Split, Split - j};
+        return grid(a[e % 4], b[e % 4], depth);
+    };
+    constexpr int32_t Cap = 2 * Split * Split;
+    // Mirroring u turns the outline's order round, so the front cap runs backwards
+    // to face -y and the back cap forwards; the sides face outwards.
+    if (k < 2 * Cap) {
+        bool front = k < Cap;
+        int32_t cell = (k % Cap) / 2, a = cell % Split, b = cell / Split;
+        float d = front ? -HalfDepth : HalfDepth;
+        TPoint p0 = grid(a, b, d), p1 = grid(a + 1, b, d), p2 = grid(a + 1, b + 1, d), p3 = grid(a, b + 1, d);
+        bool second = k % 2 == 1;
+        if (front) Emit(t, p0, second ? p3 : p2, second ? p2 : p1);
+        else Emit(t, p0, second ? p2 : p1, second ? p3 : p2);
+        return t;
     }
+    int32_t side = (k - 2 * Cap) / 2, e = side / Split, j = side % Split;
+    TPoint f0 = rim(e, j, -HalfDepth), f1 = rim(e, j + 1, -HalfDepth);
+    TPoint b0 = rim(e, j, HalfDepth), b1 = rim(e, j + 1, HalfDepth);
+    if (k % 2 == 0) Emit(t, f0, f1, b1);
+    else Emit(t, f0, b1, b0);
     return t;
 }
 

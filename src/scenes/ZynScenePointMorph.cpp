@@ -193,7 +193,10 @@ void TvisPointMorph::DrawFlares(float fade)
     glBindTexture(GL_TEXTURE_2D, 0);   // a texture number that binds nothing leaves no stale picture
     UseTexture(zcMORPH_TEX0);
     glEnable(GL_TEXTURE_2D);
-    float f = std::clamp(Finite(zcMORPH_FlareSize), 0.0f, 1.0f), gain = fade * Finite(zcMORPH_Brightness);
+    // In a small texture a flare keeps at least a texel and a half, or it would
+    // fall between the texels and small windows would show next to nothing.
+    float texel = 2 * Finite(zcMORPH_Distance, 1.2f) / float(std::max(TexHeight, 1));
+    float f = std::clamp(Finite(zcMORPH_FlareSize), std::min(1.5f * texel, 1.0f), 1.0f), gain = fade * Finite(zcMORPH_Brightness);
     glBegin(GL_QUADS);
     for (const TZynMorphPoint& p : Points) {
         glColor4ub(p.R, p.G, p.B, RoundByte(p.A * gain));

@@ -203,17 +203,17 @@ TEST_F(PredefineTest, AFailingSceneLeavesViewportMatricesAndConstantsAsTheyWere)
     ProbeSettings::Clear();
 }
 
-TEST_F(PredefineTest, SavePrefWritesTheWeightToItsSection)
+TEST_F(PredefineTest, ChangedWeightsAreWrittenToTheirSections)
 {
     Write("Pref.predefine", "[MAIN]\nCOUNT=2\n[1]\n" + Entry("One", {}) + "Pref=2\n[2]\n" + Entry("Two", {}));
     TVisObject vis;
     EXPECT_EQ(vis.SceneWeight(-2), 2.0f);   // section 1
+    EXPECT_EQ(vis.Predefines->Description(1), "One author");
     vis.Predefines->SetWeight(1, 4.5f);
-    vis.Predefines->SavePref(1);
     vis.Predefines->SetWeight(0, -3);
     EXPECT_EQ(vis.SceneWeight(-1), 0.0f);
     TZynIniFile ini((Data / "Pref.predefine").string());
     EXPECT_EQ(ini.ReadFloat("1", "Pref", 0), 4.5);
     EXPECT_EQ(ini.ReadString("1", "Name", ""), "One");
-    EXPECT_FALSE(ini.ValueExists("2", "Pref"));
+    EXPECT_EQ(ini.ReadFloat("2", "Pref", -1), 0.0);
 }

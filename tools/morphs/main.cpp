@@ -16,12 +16,12 @@ namespace {
 constexpr int Points = 360;
 constexpr float Pi = 3.14159265358979f;
 // Shapes below are laid out to a radius of about 250; the scene's viewer sits
-// 1.2 units (307 of these) away, so they are written at 0.6 of that size.
-constexpr float Scale = 0.6f;
+// 1.2 units (307 of these) away, so they are written at 0.7 of that size.
+constexpr float Scale = 0.7f;
 
 struct Point {
     float x = 0, y = 0, z = 0;
-    float r = 1, g = 1, b = 1, a = 0.8f;   // 0..1
+    float r = 1, g = 1, b = 1, a = 1;   // 0..1
 };
 using Shape = std::array<Point, Points>;
 
