@@ -101,6 +101,5 @@ void TZynClient::Mouse(int32_t x, int32_t y, uint8_t button, uint8_t state, bool
         if (--ScreenSaverMouseCount < 0) GLWindow.Quit();
         return;
     }
-    // Mouse events are for the in-picture windows; none of the scenes use them,
-    // so with no window layer in the program they end here.
+    if (Vis) Vis->Mouse(x, y, button, state, pressed);
 }
