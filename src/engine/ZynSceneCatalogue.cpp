@@ -14,15 +14,12 @@
 #include "scenes/ZynSceneHyperMorph.h"
 #include "scenes/ZynSceneKessa.h"
 #include "scenes/ZynScenePlaceholder.h"
-<<<<<<< HEAD
+#include "scenes/ZynScenePointMorph.h"
+#include "scenes/ZynScenePointRender.h"
 #include "scenes/ZynSceneRecurse.h"
 #include "scenes/ZynSceneSkyBox.h"
 #include "scenes/ZynSceneSnakeCube.h"
 #include "scenes/ZynSceneSphere.h"
-=======
-#include "scenes/ZynScenePointMorph.h"
-#include "scenes/ZynScenePointRender.h"
->>>>>>> main
 #include "scenes/ZynSceneTunnel.h"
 #include "scenes/ZynSceneWMorph.h"
 
@@ -30,13 +27,8 @@ const std::vector<TZynSceneClass>& ZynSceneCatalogue()
 {
     // Placeholder arguments: class, name, section, texture slots, own texture.
     static const std::vector<TZynSceneClass> scenes = {
-<<<<<<< HEAD
         ZynSceneClassOf<TvisSnakeCube>("TvisSnakeCube"),
-        ZynPlaceholderScene("TvisPointMorph", "Point Morph", "MORPH", 1, true),
-=======
-        ZynPlaceholderScene("TvisSnakeCube", "SnakeCube", "SNAKE", 0, false),
         ZynSceneClassOf<TvisPointMorph>("TvisPointMorph"),
->>>>>>> main
         ZynPlaceholderScene("TvisSparkSphere", "Spark Sphere", "SSPHERE", 1, false),
         ZynPlaceholderScene("TvisSparks", "Flying Sparks", "SPARK", 1, false),
         ZynSceneClassOf<TvisKessa>("TvisKessa"),
