@@ -240,7 +240,10 @@ void TZynUI::DrawCursor()
 void TZynUI::KeyEvent(bool pressed, int32_t code, bool isVirtualKey)
 {
     ExecuteKeyBinding(pressed, code, isVirtualKey);
-    if (Current && WindowOpen) Current->Key(pressed, code, isVirtualKey);
+    if (!Current || !WindowOpen) return;
+    // Escape closes the open window (its binding does not run while one is open).
+    if (isVirtualKey && pressed && code == 27) CloseWindow();
+    else if (isVirtualKey || code != 27) Current->Key(pressed, code, isVirtualKey);
 }
 
 void TZynUI::MouseEvent(int32_t x, int32_t y, int32_t button, bool pressed, uint8_t state)
