@@ -8,6 +8,7 @@
 #include "app/ZynLoading.h"
 #include "engine/ZynGLState.h"
 #include "engine/ZynPicker.h"
+#include "engine/ZynScenePred.h"
 #include "engine/ZynSceneCatalogue.h"
 #include "gfx/ZynTextures.h"
 #include "platform/ZynNumbers.h"
@@ -23,6 +24,9 @@ TZynVisHooks ZynVisDefaultHooks()
     hooks.ExecuteBinding = [](int32_t code) { ExecuteBinding(code); };
     hooks.TimerAdvance = [](float dt) { TimerTick(dt); };
     hooks.ShowLoading = [](const std::string& text, float progress) { ShowLoading(text, progress); };
+    hooks.CreatePredefines = [](TVisObject& vis) -> std::unique_ptr<TZynPredefineSource> {
+        return std::make_unique<TZynScenePredefine>(vis);
+    };
     return hooks;
 }
 
