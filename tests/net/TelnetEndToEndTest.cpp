@@ -56,7 +56,8 @@ protected:
         }
         port_ = FreePort();
         ASSERT_GT(port_, 0);
-        std::ofstream(dir_ / "Zyn.cfg") << "[NET]\nTelnetPort=" << port_ << "\n";
+        // An empty binding section: no first-run bindings.
+        std::ofstream(dir_ / "Zyn.cfg") << "[NET]\nTelnetPort=" << port_ << "\n[BIND]\nCOUNT=0\n";
     }
     void TearDown() override
     {
