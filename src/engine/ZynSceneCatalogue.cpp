@@ -11,8 +11,13 @@
 #include "faders/ZynFadeSquareSpin.h"
 #include "faders/ZynFadeSquares.h"
 #include "faders/ZynFadeVStrip.h"
+#include "scenes/ZynSceneBlit.h"
+#include "scenes/ZynSceneContour.h"
 #include "scenes/ZynScenePlaceholder.h"
 #include "scenes/ZynSceneTunnel.h"
+#include "scenes/ZynSceneVortex.h"
+#include "scenes/ZynSceneWarp.h"
+#include "scenes/ZynSceneWrap.h"
 
 const std::vector<TZynSceneClass>& ZynSceneCatalogue()
 {
@@ -31,17 +36,17 @@ const std::vector<TZynSceneClass>& ZynSceneCatalogue()
         ZynPlaceholderScene("TvisWMorph", "MetaBall Morph", "META", 1, false),
         ZynPlaceholderScene("TvisHyperMorph", "HyperMetaBall Morph", "HYPERMORPH", 1, false),
         ZynPlaceholderScene("TvisTorus", "Ripples on a Torus", "TORUS", 0, false),
-        ZynPlaceholderScene("TvisVortex", "Down the Vortex", "VORTEX", 1, false),
+        ZynSceneClassOf<TvisVortex>("TvisVortex"),
         ZynSceneClassOf<TvisTunnel>("TvisTunnel"),
         ZynPlaceholderScene("TvisSphere", "Image Sphere", "SPHERE", 1, false),
         ZynPlaceholderScene("TvisSkyBox", "SkyBox", "SKYBOX", 1, false),
         ZynPlaceholderScene("TvisRecurse", "Recurse", "RECURSE", 1, false),
         ZynPlaceholderScene("TvisParticle", "Particle", "PARTICLE", 1, false),
         ZynPlaceholderScene("TvisPlasma", "Plasma Ball", "PLASMA", 2, false),
-        ZynPlaceholderScene("TvisBlit", "Texture Blitter", "BLIT", 1, false),
-        ZynPlaceholderScene("TvisWarp", "Texture Warper", "WARP", 1, false),
-        ZynPlaceholderScene("TvisWrap", "Texture Wrapper", "WRAP", 1, false),
-        ZynPlaceholderScene("TvisContour", "Contours", "CONTOUR", 1, false),
+        ZynSceneClassOf<TvisBlit>("TvisBlit"),
+        ZynSceneClassOf<TvisWarp>("TvisWarp"),
+        ZynSceneClassOf<TvisWrap>("TvisWrap"),
+        ZynSceneClassOf<TvisContour>("TvisContour"),
     };
     return scenes;
 }
