@@ -13,9 +13,18 @@
 #include "faders/ZynFadeVStrip.h"
 #include "scenes/ZynSceneBlit.h"
 #include "scenes/ZynSceneContour.h"
+#include "scenes/ZynSceneHyperMorph.h"
+#include "scenes/ZynSceneKessa.h"
 #include "scenes/ZynScenePlaceholder.h"
+#include "scenes/ZynScenePointMorph.h"
+#include "scenes/ZynScenePointRender.h"
+#include "scenes/ZynSceneRecurse.h"
+#include "scenes/ZynSceneSkyBox.h"
+#include "scenes/ZynSceneSnakeCube.h"
+#include "scenes/ZynSceneSphere.h"
 #include "scenes/ZynSceneTunnel.h"
 #include "scenes/ZynSceneVortex.h"
+#include "scenes/ZynSceneWMorph.h"
 #include "scenes/ZynSceneWarp.h"
 #include "scenes/ZynSceneWrap.h"
 
@@ -23,24 +32,24 @@ const std::vector<TZynSceneClass>& ZynSceneCatalogue()
 {
     // Placeholder arguments: class, name, section, texture slots, own texture.
     static const std::vector<TZynSceneClass> scenes = {
-        ZynPlaceholderScene("TvisSnakeCube", "SnakeCube", "SNAKE", 0, false),
-        ZynPlaceholderScene("TvisPointMorph", "Point Morph", "MORPH", 1, true),
+        ZynSceneClassOf<TvisSnakeCube>("TvisSnakeCube"),
+        ZynSceneClassOf<TvisPointMorph>("TvisPointMorph"),
         ZynPlaceholderScene("TvisSparkSphere", "Spark Sphere", "SSPHERE", 1, false),
         ZynPlaceholderScene("TvisSparks", "Flying Sparks", "SPARK", 1, false),
-        ZynPlaceholderScene("TvisKessa", "Visual Feedback", "KESSA", 1, true),
+        ZynSceneClassOf<TvisKessa>("TvisKessa"),
         ZynPlaceholderScene("TvisCubeField", "CubeField", "CUBEFIELD", 1, false),
         ZynPlaceholderScene("TvisCubeField2", "Cube Field 2", "CUBEFIELD2", 1, false),
         ZynPlaceholderScene("TvisCube", "Bass Cube", "CUBE", 1, true),
         ZynPlaceholderScene("TvisFractCube", "Fractal Cube", "FRACTCUBE", 1, true),
-        ZynPlaceholderScene("TvisPointRender", "Point Rendering", "POINT", 2, false),
-        ZynPlaceholderScene("TvisWMorph", "MetaBall Morph", "META", 1, false),
-        ZynPlaceholderScene("TvisHyperMorph", "HyperMetaBall Morph", "HYPERMORPH", 1, false),
+        ZynSceneClassOf<TvisPointRender>("TvisPointRender"),
+        ZynSceneClassOf<TvisWMorph>("TvisWMorph"),
+        ZynSceneClassOf<TvisHyperMorph>("TvisHyperMorph"),
         ZynPlaceholderScene("TvisTorus", "Ripples on a Torus", "TORUS", 0, false),
         ZynSceneClassOf<TvisVortex>("TvisVortex"),
         ZynSceneClassOf<TvisTunnel>("TvisTunnel"),
-        ZynPlaceholderScene("TvisSphere", "Image Sphere", "SPHERE", 1, false),
-        ZynPlaceholderScene("TvisSkyBox", "SkyBox", "SKYBOX", 1, false),
-        ZynPlaceholderScene("TvisRecurse", "Recurse", "RECURSE", 1, false),
+        ZynSceneClassOf<TvisSphere>("TvisSphere"),
+        ZynSceneClassOf<TvisSkyBox>("TvisSkyBox"),
+        ZynSceneClassOf<TvisRecurse>("TvisRecurse"),
         ZynPlaceholderScene("TvisParticle", "Particle", "PARTICLE", 1, false),
         ZynPlaceholderScene("TvisPlasma", "Plasma Ball", "PLASMA", 2, false),
         ZynSceneClassOf<TvisBlit>("TvisBlit"),
