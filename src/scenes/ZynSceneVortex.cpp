@@ -162,23 +162,21 @@ void TvisVortex::AdvanceChain(float sections)
 }
 
 // Both curves read only points 0 .. Length + 3: x is kept to 0 .. Length + 1.
-TkvVector TvisVortex::PathPoint(float x) const
+TkvVector TvisVortex::Curve(const TkvVector* chain, float x)
 {
     int32_t sections = SectionCount();
     x = ZynClampFloat(x, 0, float(sections + 1), 0);
     int32_t a = std::min(int32_t(x), sections);
     TkvVector out;
-    CurvePoint(Points[a], Points[a + 1], Points[a + 2], Points[a + 3], x - a, out);
+    CurvePoint(chain[a], chain[a + 1], chain[a + 2], chain[a + 3], x - a, out);
     return out;
 }
 
+TkvVector TvisVortex::PathPoint(float x) const { return Curve(Points, x); }
+
 TkvVector TvisVortex::UpPoint(float x) const
 {
-    int32_t sections = SectionCount();
-    x = ZynClampFloat(x, 0, float(sections + 1), 0);
-    int32_t a = std::min(int32_t(x), sections);
-    TkvVector out;
-    CurvePoint(Ups[a], Ups[a + 1], Ups[a + 2], Ups[a + 3], x - a, out);
+    TkvVector out = Curve(Ups, x);
     VecNormalize(out);
     return out;
 }

@@ -45,6 +45,7 @@ public:
     TkvVector UpPoint(float x) const;
 
 private:
+    static TkvVector Curve(const TkvVector* chain, float x);
     void ExtendChain();
     void AppendPoint(int32_t i);
     void Recentre();
