@@ -11,7 +11,12 @@
 #include "faders/ZynFadeSquareSpin.h"
 #include "faders/ZynFadeSquares.h"
 #include "faders/ZynFadeVStrip.h"
+#include "scenes/ZynSceneCube.h"
+#include "scenes/ZynSceneCubeField.h"
+#include "scenes/ZynSceneCubeField2.h"
+#include "scenes/ZynSceneFractCube.h"
 #include "scenes/ZynScenePlaceholder.h"
+#include "scenes/ZynSceneTorus.h"
 #include "scenes/ZynSceneTunnel.h"
 
 const std::vector<TZynSceneClass>& ZynSceneCatalogue()
@@ -23,14 +28,14 @@ const std::vector<TZynSceneClass>& ZynSceneCatalogue()
         ZynPlaceholderScene("TvisSparkSphere", "Spark Sphere", "SSPHERE", 1, false),
         ZynPlaceholderScene("TvisSparks", "Flying Sparks", "SPARK", 1, false),
         ZynPlaceholderScene("TvisKessa", "Visual Feedback", "KESSA", 1, true),
-        ZynPlaceholderScene("TvisCubeField", "CubeField", "CUBEFIELD", 1, false),
-        ZynPlaceholderScene("TvisCubeField2", "Cube Field 2", "CUBEFIELD2", 1, false),
-        ZynPlaceholderScene("TvisCube", "Bass Cube", "CUBE", 1, true),
-        ZynPlaceholderScene("TvisFractCube", "Fractal Cube", "FRACTCUBE", 1, true),
+        ZynSceneClassOf<TvisCubeField>("TvisCubeField"),
+        ZynSceneClassOf<TvisCubeField2>("TvisCubeField2"),
+        ZynSceneClassOf<TvisCube>("TvisCube"),
+        ZynSceneClassOf<TvisFractCube>("TvisFractCube"),
         ZynPlaceholderScene("TvisPointRender", "Point Rendering", "POINT", 2, false),
         ZynPlaceholderScene("TvisWMorph", "MetaBall Morph", "META", 1, false),
         ZynPlaceholderScene("TvisHyperMorph", "HyperMetaBall Morph", "HYPERMORPH", 1, false),
-        ZynPlaceholderScene("TvisTorus", "Ripples on a Torus", "TORUS", 0, false),
+        ZynSceneClassOf<TvisTorus>("TvisTorus"),
         ZynPlaceholderScene("TvisVortex", "Down the Vortex", "VORTEX", 1, false),
         ZynSceneClassOf<TvisTunnel>("TvisTunnel"),
         ZynPlaceholderScene("TvisSphere", "Image Sphere", "SPHERE", 1, false),
