@@ -113,23 +113,57 @@ void TvisCubeField::Advance(float bass, float dt)
     S = std::isfinite(S) ? Frac(S) : 0;
 }
 
-void TvisCubeField::DrawFaces(float alpha)
+void TvisCubeField::CullCells(float e)
+{
+    float p[16], m[16], c[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, p);
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    for (int col = 0; col < 4; col++)
+        for (int row = 0; row < 4; row++) {
+            c[col * 4 + row] = 0;
+            for (int k = 0; k < 4; k++) c[col * 4 + row] += p[k * 4 + row] * m[col * 4 + k];
+        }
+    // The six clip planes of the combined matrix, scaled to unit normals.
+    float planes[6][4];
+    for (int i = 0; i < 6; i++) {
+        int axis = i / 2;
+        float sign = (i % 2) ? -1.0f : 1.0f;
+        for (int k = 0; k < 4; k++) planes[i][k] = c[k * 4 + 3] + sign * c[k * 4 + axis];
+        float len = std::sqrt(planes[i][0] * planes[i][0] + planes[i][1] * planes[i][1] + planes[i][2] * planes[i][2]);
+        for (int k = 0; k < 4 && len > 0; k++) planes[i][k] /= len;
+    }
+    // Faces and edges share the cell centre x + e/2; a sphere holds both boxes.
+    float h = e / 2, radius = std::max(std::fabs(h), 0.25f) * 1.7321f;
+    int32_t depth = DepthCount(), across = AcrossCount(), cell = 0;
+    for (int32_t z = 0; z < depth; z++)
+        for (int32_t y = 0; y < across; y++)
+            for (int32_t x = 0; x < across; x++) {
+                bool in = true;
+                for (int i = 0; i < 6 && in; i++)
+                    in = planes[i][0] * (x + h) + planes[i][1] * (y + h) + planes[i][2] * (z + h) + planes[i][3] >= -radius;
+                CellVisible[cell++] = in;
+            }
+}
+
+void TvisCubeField::DrawFaces(float alpha, float e)
 {
     int32_t depth = DepthCount(), across = AcrossCount();
-    float e = 0.5f - 2 * ZynFiniteOr(zcCUBEFIELD_Inset, 0);
     glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
     glDisable(GL_DEPTH_TEST);
     glTranslatef(0.25f, 0.25f, 0.25f);
+    CullCells(e);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glColor4f(0.5f, 0.5f, 1, alpha * ZynFiniteOr(zcCUBEFIELD_CubeBright, 0));
     UseTexture(zcCUBEFIELD_TEX0);
     glEnable(GL_TEXTURE_2D);
     glBegin(GL_QUADS);
+    int32_t cell = 0;
     for (int32_t z = 0; z < depth; z++)
         for (int32_t y = 0; y < across; y++)
-            for (int32_t x = 0; x < across; x++) ZynEmitBoxFaces(float(x), float(y), float(z), e, false);
+            for (int32_t x = 0; x < across; x++)
+                if (CellVisible[cell++]) ZynEmitBoxFaces(float(x), float(y), float(z), e, false);
     glEnd();
 }
 
@@ -143,9 +177,11 @@ void TvisCubeField::DrawEdges(float alpha)
     glColor4f(0.5f, 0.5f, 1, alpha);
     glLineWidth(float(std::clamp(zcCUBEFIELD_LineWidth, 1, 16)));
     glBegin(GL_LINES);
+    int32_t cell = 0;
     for (int32_t z = 0; z < depth; z++)
         for (int32_t y = 0; y < across; y++)
             for (int32_t x = 0; x < across; x++) {
+                if (!CellVisible[cell++]) continue;
                 float lo[3] = {float(x), float(y), float(z)};
                 // Four edges along each axis, at the four corners of the other two.
                 for (int axis = 0; axis < 3; axis++) {
@@ -189,7 +225,7 @@ void TvisCubeField::Render(const TVisData& visData, float dt, float alpha)
     gluLookAt(o * D0.x, o * D0.y, z, (1 - o) * D1.x, (1 - o) * D1.y, z + ahead, std::sin(roll), std::cos(roll), 0);
     float half = AcrossCount() / 2.0f;
     glTranslatef(-half, -half, 0);
-    DrawFaces(alpha);
+    DrawFaces(alpha, 0.5f - 2 * ZynFiniteOr(zcCUBEFIELD_Inset, 0));
     DrawEdges(alpha);
     glPopAttrib();
 }

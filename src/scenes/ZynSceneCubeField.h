@@ -10,6 +10,8 @@
 #include "engine/ZynSceneClass.h"
 #include "scenes/kvGeometry.h"
 
+#include <cstdint>
+
 // (0, 0, 0, 1) with one of x, y set to ±1 or ±2, each of the eight equally likely.
 TkvIntVector ZynRandomSwerve();
 
@@ -41,8 +43,15 @@ public:
     int32_t RollQuarters() const { return A1; }
 
 private:
-    void DrawFaces(float alpha);
+    static constexpr int32_t MaxCells = 32 * 32 * 32;
+
+    // Marks the cells whose box can reach the view (the big lattices are
+    // mostly outside it); call with the faces' modelview matrix current.
+    void CullCells(float e);
+    void DrawFaces(float alpha, float e);
     void DrawEdges(float alpha);
+
+    uint8_t CellVisible[MaxCells] = {};
 
     TkvIntVector D1{0, 0, 0, 1}, D0{0, 0, 0, 1};
     int32_t A1 = 2, A0 = 0;   // roll angles in quarter turns
