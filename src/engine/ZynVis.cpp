@@ -2,6 +2,7 @@
 #include "engine/ZynVis.h"
 
 #include "app/ZynLog.h"
+#include "audio/ZynGamma.h"
 #include "console/ZynKeyBind.h"
 #include "console/ZynTimer.h"
 #include "app/ZynInit.h"
@@ -20,6 +21,7 @@ TZynVisHooks ZynVisDefaultHooks()
     TZynVisHooks hooks;
     hooks.ExecuteBinding = [](int32_t code) { ExecuteBinding(code); };
     hooks.TimerAdvance = [](float dt) { TimerTick(dt); };
+    hooks.GammaFrame = [](const TVisData& visData, float dt) { GammaFrame(visData, dt); };
     hooks.ShowLoading = [](const std::string& text, float progress) { ShowLoading(text, progress); };
     return hooks;
 }
