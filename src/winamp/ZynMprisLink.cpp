@@ -185,6 +185,7 @@ void TZynMprisLink::Disconnect(const std::string& why)
     m_owner.clear();
     m_generation++;
     m_state = TPlayerState();
+    m_volumeWrites = m_positionWrites = 0;
     m_pending = 0;
     m_refreshPending = false;
     m_nextConnect = Now() + kReconnectSeconds;
@@ -207,6 +208,7 @@ void TZynMprisLink::ChoosePlayer()
     m_owner.clear();
     m_generation++;
     m_state = TPlayerState();
+    m_volumeWrites = m_positionWrites = 0;
     m_refreshPending = false;
     m_nextRefresh = 0;
     if (!m_player.empty()) {
@@ -264,18 +266,23 @@ bool TZynMprisLink::Call(const char* dest, const char* path, const char* iface, 
     return true;
 }
 
-bool TZynMprisLink::PlayerCall(const char* iface, const char* member, const std::function<int(sd_bus_message*)>& args)
+bool TZynMprisLink::PlayerCall(const char* iface, const char* member, const std::function<int(sd_bus_message*)>& args,
+                               THandler onReply)
 {
     if (m_player.empty()) return false;
-    return Call(m_player.c_str(), kPath, iface, member, &TZynMprisLink::OnCommandReply, args);
+    return Call(m_player.c_str(), kPath, iface, member, onReply ? onReply : &TZynMprisLink::OnCommandReply, args);
 }
 
-bool TZynMprisLink::SetProperty(const char* name, const std::function<int(sd_bus_message*)>& appendVariant)
+bool TZynMprisLink::SetProperty(const char* name, const std::function<int(sd_bus_message*)>& appendVariant,
+                                THandler onReply)
 {
-    return PlayerCall(kPropsIface, "Set", [&](sd_bus_message* m) {
-        int r = sd_bus_message_append(m, "ss", kPlayerIface, name);
-        return r < 0 ? r : appendVariant(m);
-    });
+    return PlayerCall(
+        kPropsIface, "Set",
+        [&](sd_bus_message* m) {
+            int r = sd_bus_message_append(m, "ss", kPlayerIface, name);
+            return r < 0 ? r : appendVariant(m);
+        },
+        onReply);
 }
 
 void TZynMprisLink::Refresh()
@@ -287,7 +294,9 @@ void TZynMprisLink::Refresh()
 
 void TZynMprisLink::Seek(int64_t offsetUs)
 {
-    PlayerCall(kPlayerIface, "Seek", [&](sd_bus_message* m) { return sd_bus_message_append(m, "x", offsetUs); });
+    if (PlayerCall(kPlayerIface, "Seek", [&](sd_bus_message* m) { return sd_bus_message_append(m, "x", offsetUs); },
+                   &TZynMprisLink::OnPositionReply))
+        m_positionWrites++;
 }
 
 void TZynMprisLink::SetPositionUs(int64_t positionUs)
@@ -296,9 +305,11 @@ void TZynMprisLink::SetPositionUs(int64_t positionUs)
     if (m_state.LengthUs > 0) positionUs = std::min(positionUs, m_state.LengthUs);
     const std::string& track = m_state.TrackId;
     if (!track.empty() && track != kNoTrack && sd_bus_object_path_is_valid(track.c_str())) {
-        PlayerCall(kPlayerIface, "SetPosition", [&](sd_bus_message* m) {
-            return sd_bus_message_append(m, "ox", track.c_str(), positionUs);
-        });
+        if (PlayerCall(
+                kPlayerIface, "SetPosition",
+                [&](sd_bus_message* m) { return sd_bus_message_append(m, "ox", track.c_str(), positionUs); },
+                &TZynMprisLink::OnPositionReply))
+            m_positionWrites++;
     } else {
         Seek(positionUs - PositionNowUs());   // players without track ids still seek relatively
     }
@@ -309,8 +320,12 @@ void TZynMprisLink::SetPositionUs(int64_t positionUs)
 void TZynMprisLink::SetVolume(double volume)
 {
     volume = std::clamp(volume, 0.0, 1.0);
-    if (SetProperty("Volume", [&](sd_bus_message* m) { return sd_bus_message_append(m, "v", "d", volume); }))
+    if (SetProperty(
+            "Volume", [&](sd_bus_message* m) { return sd_bus_message_append(m, "v", "d", volume); },
+            &TZynMprisLink::OnVolumeReply)) {
         m_state.Volume = volume;   // the next step builds on this one before the player confirms it
+        m_volumeWrites++;
+    }
 }
 
 int64_t TZynMprisLink::PositionNowUs() const
@@ -366,6 +381,20 @@ void TZynMprisLink::OnCommandReply(sd_bus_message* reply)
     m_nextRefresh = 0;   // show the outcome soon
 }
 
+void TZynMprisLink::OnVolumeReply(sd_bus_message* reply)
+{
+    if (m_replyStale) return;
+    if (m_volumeWrites > 0) m_volumeWrites--;
+    OnCommandReply(reply);
+}
+
+void TZynMprisLink::OnPositionReply(sd_bus_message* reply)
+{
+    if (m_replyStale) return;
+    if (m_positionWrites > 0) m_positionWrites--;
+    OnCommandReply(reply);
+}
+
 void TZynMprisLink::OnNameOwnerChanged(sd_bus_message* m)
 {
     const char *name = nullptr, *oldOwner = nullptr, *newOwner = nullptr;
@@ -412,6 +441,8 @@ void TZynMprisLink::ReadProperties(sd_bus_message* m)
         }
         if (key != "Volume" && key != "Position" && key != "Rate" && key != "Shuffle") return false;
         if (!ReadNumber(m, contents, v)) return true;   // ReadNumber consumed the variant
+        // While our own change is on its way, what the player says is older than it.
+        if ((key == "Volume" && m_volumeWrites > 0) || (key == "Position" && m_positionWrites > 0)) return true;
         if (key == "Volume") m_state.Volume = std::max(v, 0.0);
         if (key == "Rate") m_state.Rate = v > 0 ? v : 1.0;
         if (key == "Shuffle") m_state.Shuffle = v != 0;

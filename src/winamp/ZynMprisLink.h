@@ -80,8 +80,10 @@ private:
     // false when it could not be sent. args appends the arguments.
     bool Call(const char* dest, const char* path, const char* iface, const char* member, THandler onReply,
               const std::function<int(sd_bus_message*)>& args = {});
-    bool PlayerCall(const char* iface, const char* member, const std::function<int(sd_bus_message*)>& args = {});
-    bool SetProperty(const char* name, const std::function<int(sd_bus_message*)>& appendVariant);
+    bool PlayerCall(const char* iface, const char* member, const std::function<int(sd_bus_message*)>& args = {},
+                    THandler onReply = nullptr);
+    bool SetProperty(const char* name, const std::function<int(sd_bus_message*)>& appendVariant,
+                     THandler onReply = nullptr);
     void Refresh();
     void Seek(int64_t offsetUs);
     void SetPositionUs(int64_t positionUs);
@@ -92,6 +94,8 @@ private:
     void OnNameOwner(sd_bus_message* reply);
     void OnGetAll(sd_bus_message* reply);
     void OnCommandReply(sd_bus_message* reply);
+    void OnVolumeReply(sd_bus_message* reply);
+    void OnPositionReply(sd_bus_message* reply);
     void OnNameOwnerChanged(sd_bus_message* m);
     void OnPropertiesChanged(sd_bus_message* m);
     friend struct TZynMprisCallbacks;   // the bus's C callbacks
@@ -110,6 +114,10 @@ private:
     bool m_overflowSaid = false;
     bool m_refreshPending = false;
     double m_nextRefresh = 0;
+    // Our own volume and position changes not yet confirmed: reads of these from the
+    // player meanwhile are older than our value and are not taken.
+    int32_t m_volumeWrites = 0;
+    int32_t m_positionWrites = 0;
     double m_nextConnect = 0;
     bool m_noBusSaid = false;
 };
