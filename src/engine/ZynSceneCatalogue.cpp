@@ -11,8 +11,11 @@
 #include "faders/ZynFadeSquareSpin.h"
 #include "faders/ZynFadeSquares.h"
 #include "faders/ZynFadeVStrip.h"
+#include "scenes/ZynSceneHyperMorph.h"
 #include "scenes/ZynScenePlaceholder.h"
+#include "scenes/ZynScenePointRender.h"
 #include "scenes/ZynSceneTunnel.h"
+#include "scenes/ZynSceneWMorph.h"
 
 const std::vector<TZynSceneClass>& ZynSceneCatalogue()
 {
@@ -27,9 +30,9 @@ const std::vector<TZynSceneClass>& ZynSceneCatalogue()
         ZynPlaceholderScene("TvisCubeField2", "Cube Field 2", "CUBEFIELD2", 1, false),
         ZynPlaceholderScene("TvisCube", "Bass Cube", "CUBE", 1, true),
         ZynPlaceholderScene("TvisFractCube", "Fractal Cube", "FRACTCUBE", 1, true),
-        ZynPlaceholderScene("TvisPointRender", "Point Rendering", "POINT", 2, false),
-        ZynPlaceholderScene("TvisWMorph", "MetaBall Morph", "META", 1, false),
-        ZynPlaceholderScene("TvisHyperMorph", "HyperMetaBall Morph", "HYPERMORPH", 1, false),
+        ZynSceneClassOf<TvisPointRender>("TvisPointRender"),
+        ZynSceneClassOf<TvisWMorph>("TvisWMorph"),
+        ZynSceneClassOf<TvisHyperMorph>("TvisHyperMorph"),
         ZynPlaceholderScene("TvisTorus", "Ripples on a Torus", "TORUS", 0, false),
         ZynPlaceholderScene("TvisVortex", "Down the Vortex", "VORTEX", 1, false),
         ZynSceneClassOf<TvisTunnel>("TvisTunnel"),
