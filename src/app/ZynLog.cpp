@@ -1,6 +1,8 @@
 // ZynLog: the program log file, its header and the GL error check.
 #include "app/ZynLog.h"
 
+#include <exception>
+
 #include "platform/ZynPath.h"
 
 #include <GL/gl.h>
@@ -67,4 +69,15 @@ bool ZynCheckGL(const std::string& where, int32_t code)
     }
     if (n == 100) ZynLogError("OVER 100 OPENGL ERRORS");
     return result;
+}
+
+std::string ZynCurrentExceptionMessage()
+{
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return "unknown exception";
+    }
 }

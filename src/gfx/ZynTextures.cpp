@@ -242,6 +242,9 @@ void tZynTextures::TemporaryResize(int32_t width, int32_t height)
         kvDeleteTexture(t);
         t = 0;
     }
+    // The slots may show those stores: they stay empty until rendered again
+    // rather than bind a deleted (or meanwhile reused) texture name.
+    for (uint32_t& t : Special) t = 0;
 }
 
 TZynTileUV ZynTileUV(int32_t index, int32_t columns, int32_t rows)
