@@ -9,6 +9,7 @@
 #include "console/ZynConsole.h"
 #include "engine/ZynVis.h"
 #include "net/ZynTelnet.h"
+#include "winamp/ZynWinAMPControl.h"
 
 #include <GL/gl.h>
 
@@ -76,8 +77,9 @@ void TZynClient::Frame(float dt)
 {
     // 1.
     ClientRunning = true;
-    // 2. Telnet connections.
+    // 2. Telnet connections, then the media player's replies and signals (never waits).
     if (Telnet) Telnet->Poll();
+    WinAMPPoll();
     // 3. Every pending datagram, handled now so packets never overlap rendering.
     Net.Service();
     // 4. Synthetic input (screen saver, --demo) replaces the live record every frame.

@@ -6,6 +6,7 @@
 #include <arpa/inet.h>
 
 #include <algorithm>
+#include <cctype>
 
 ZynOptions ZynOpt;
 
@@ -30,6 +31,8 @@ std::string ZynUsageText()
         "  --presence-port N    second port for presence announcements (default 555)\n"
         "  --exec \"LINE\"        console command line run after the first frame\n"
         "  --screenshot-frames LIST  save a screenshot after these frames (e.g. 150,300,450)\n"
+        "  --player NAME        the media player to control (MPRIS bus name or its last part,\n"
+        "                       e.g. vlc; default: the first player on the session bus)\n"
         "  --version            print the version and exit\n"
         "  --help               print this text and exit\n";
 }
@@ -142,6 +145,15 @@ ZynOptionsResult ZynParseOptions(int argc, const char* const* argv, ZynOptions& 
         } else if (a == "--exec") {
             if (!need(v)) return ZynOptionsResult::ExitUsage;
             opts.execLine = v;
+        } else if (a == "--player") {
+            if (!need(v)) return ZynOptionsResult::ExitUsage;
+            // Bus name characters only: letters, digits, '_', '-' and '.' between parts.
+            bool ok = !v.empty() && v.front() != '.' && v.back() != '.' && v.size() <= 200 &&
+                      std::all_of(v.begin(), v.end(), [](char c) {
+                          return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-' || c == '.';
+                      });
+            if (!ok) { error = "--player needs a player's bus name such as vlc or org.mpris.MediaPlayer2.vlc, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
+            opts.player = v;
         } else {
             error = std::string("unknown option \"") + argv[i] + "\"";
             return ZynOptionsResult::ExitUsage;

@@ -27,6 +27,7 @@ struct ZynOptions {
     int presencePort = 555;                     // peers' second presence announcement port
     std::string execLine;                       // console line run after the first frame
     std::vector<int64_t> screenshotFrames;      // sorted frame numbers that save a screenshot
+    std::string player;                         // MPRIS player to control ("" = the first one found)
 };
 
 // The options of this run (defaults until ZynParseOptions fills them).
