@@ -1,4 +1,4 @@
-// ZynAudioAnalyser: aubio phase vocoder and FFT, kick picking, vis data levels.
+// ZynAudioAnalyser: aubio FFTs, kick picking, vis data levels.
 #include "audio/ZynAudioAnalyser.h"
 
 #include <algorithm>
@@ -29,22 +29,34 @@ constexpr float SlowBassSeconds = 0.5f;
 
 float Clean(float v) { return std::isfinite(v) ? std::clamp(v, -1.0f, 1.0f) : 0.0f; }
 
+// Only the magnitudes: aubio_fft_do would also work out every phase, the
+// larger part of the cost.
+void Magnitudes(aubio_fft_t* fft, fvec_t* in, fvec_t* complex, cvec_t* out)
+{
+    aubio_fft_do_complex(fft, in, complex);
+    aubio_fft_get_norm(complex, out);
+}
+
 uint8_t ToByte(float v) { return static_cast<uint8_t>(std::clamp(std::lrint(v), 0L, 255L)); }
 }  // namespace
 
 TZynAudioAnalyser::TZynAudioAnalyser(int sampleRate, float bassGain)
     : Rate(std::max(sampleRate, 1000)), Gain(bassGain), History(FftSize, 0.0f)
 {
-    Pending.reserve(Hop);
-    Pvoc = new_aubio_pvoc(OnsetWindow, Hop);
-    HopIn = new_fvec(Hop);
+    OnsetFft = new_aubio_fft(OnsetWindow);
+    OnsetIn = new_fvec(OnsetWindow);
+    OnsetComplex = new_fvec(OnsetWindow);
     Grain = new_cvec(OnsetWindow);
+    fvec_t* ow = new_aubio_window(const_cast<char*>("hanningz"), OnsetWindow);
+    OnsetHann.assign(ow->data, ow->data + OnsetWindow);
+    del_fvec(ow);
     const float bw = float(Rate) / float(OnsetWindow);
     BandLo = std::max<size_t>(1, size_t(std::ceil(30.0f / bw)));
     BandHi = std::max(BandLo, size_t(std::floor(150.0f / bw)));
 
     Fft = new_aubio_fft(FftSize);
     FftIn = new_fvec(FftSize);
+    FftComplex = new_fvec(FftSize);
     FftOut = new_cvec(FftSize);
     fvec_t* w = new_aubio_window(const_cast<char*>("hanning"), FftSize);
     Hann.assign(w->data, w->data + FftSize);
@@ -57,16 +69,24 @@ TZynAudioAnalyser::TZynAudioAnalyser(int sampleRate, float bassGain)
     BandPos.resize(kVisSamples);
     auto edge = [&](size_t i) { return 20.0f * std::pow(fmax / 20.0f, float(i) / float(kVisSamples)); };
     for (size_t i = 0; i <= kVisSamples; i++) BandOfBin[i] = int(std::lround(edge(i) / fbin));
-    for (size_t i = 0; i < kVisSamples; i++) BandPos[i] = std::sqrt(edge(i) * edge(i + 1)) / fbin;
+    Tilt.resize(kVisSamples);
+    for (size_t i = 0; i < kVisSamples; i++) {
+        float fc = std::sqrt(edge(i) * edge(i + 1));
+        BandPos[i] = fc / fbin;
+        // -72..0 dBFS onto 0..255, tilted up 3 dB per octave above 200 Hz so the quieter highs show.
+        Tilt[i] = 3.0f * std::log2(fc / 200.0f);
+    }
 }
 
 TZynAudioAnalyser::~TZynAudioAnalyser()
 {
-    del_aubio_pvoc(Pvoc);
+    del_aubio_fft(OnsetFft);
+    del_fvec(OnsetIn);
+    del_fvec(OnsetComplex);
     del_aubio_fft(Fft);
-    del_fvec(HopIn);
     del_cvec(Grain);
     del_fvec(FftIn);
+    del_fvec(FftComplex);
     del_cvec(FftOut);
 }
 
@@ -76,19 +96,20 @@ void TZynAudioAnalyser::Push(const float* mono, size_t n)
         float s = Clean(mono[i]);
         History[HistoryPos] = s;
         HistoryPos = (HistoryPos + 1) % FftSize;
-        Pending.push_back(s);
-        if (Pending.size() == Hop) {
-            RunHop(Pending.data());
-            Pending.clear();
+        if (++SinceHop == Hop) {
+            RunHop();
+            SinceHop = 0;
         }
     }
     Total += n;
 }
 
-void TZynAudioAnalyser::RunHop(const float* hop)
+void TZynAudioAnalyser::RunHop()
 {
-    std::memcpy(HopIn->data, hop, Hop * sizeof(float));
-    aubio_pvoc_do(Pvoc, HopIn, Grain);
+    // The newest OnsetWindow samples, windowed.
+    for (size_t i = 0; i < OnsetWindow; i++)
+        OnsetIn->data[i] = History[(HistoryPos + FftSize - OnsetWindow + i) % FftSize] * OnsetHann[i];
+    Magnitudes(OnsetFft, OnsetIn, OnsetComplex, Grain);
     float energy = 0;
     for (size_t k = BandLo; k <= BandHi; k++) energy += Grain->norm[k] * Grain->norm[k];
     // A windowed sine spreads over three bins (1, 1/2, 1/2): energy 1.5 a^2.
@@ -162,7 +183,7 @@ TVisData TZynAudioAnalyser::Frame(float dt)
         float s = History[(HistoryPos + FftSize - kVisSamples + i) % FftSize];
         v.Waveform[i] = ToByte(128.0f + s * 127.0f);
     }
-    aubio_fft_do(Fft, FftIn, FftOut);
+    Magnitudes(Fft, FftIn, FftComplex, FftOut);
     const float scale = HannScale(FftSize);
     const int nbins = int(FftSize / 2);
     for (size_t i = 0; i < size_t(kVisSamples); i++) {
@@ -177,9 +198,7 @@ TVisData TZynAudioAnalyser::Frame(float dt)
             float f = p - float(k);
             m = FftOut->norm[k] * (1.0f - f) + FftOut->norm[std::min(k + 1, nbins)] * f;
         }
-        // -72..0 dBFS onto 0..255, tilted up 3 dB per octave above 200 Hz so the quieter highs show.
-        float fc = BandPos[i] * float(Rate) / float(FftSize);
-        float d = 20.0f * std::log10(m * scale + 1e-9f) + 3.0f * std::log2(std::max(fc, 1.0f) / 200.0f);
+        float d = 20.0f * std::log10(m * scale + 1e-9f) + Tilt[i];
         v.Spectrum[i] = ToByte((d + 72.0f) * (255.0f / 72.0f));
     }
     return v;

@@ -12,7 +12,8 @@
 //     0.2 s, so it is high on the kicks and near 0 between them;
 //   - Beat: how far Bass stands above its own half-second average (rises on
 //     every kick, dips below 0 after it), -0.5..0.75.
-// Kicks are found in the 30..150 Hz band of aubio's phase vocoder: a sharp
+// Kicks are found in the 30..150 Hz band of aubio's FFT of the newest 1024
+// samples, every hop: a sharp
 // rise of the band's level, picked against a threshold that follows the
 // recent kicks' strength, so hats, snares and the softer attacks of a bass
 // line do not count.
@@ -54,7 +55,7 @@ public:
     double DetectionDelay() const;
 
 private:
-    void RunHop(const float* hop);
+    void RunHop();
     void UpdateLevels(float hopLevel, bool onset);
 
     int Rate;
@@ -62,19 +63,22 @@ private:
     uint64_t Total = 0;
     std::vector<float> History;   // the newest FftSize samples, ring-ordered
     size_t HistoryPos = 0;
-    std::vector<float> Pending;   // samples not yet a whole hop
+    size_t SinceHop = 0;          // samples since the last hop
     uint64_t Hops = 0;
 
-    aubio_pvoc_t* Pvoc = nullptr;
+    aubio_fft_t* OnsetFft = nullptr;
+    fvec_t* OnsetIn = nullptr;
+    fvec_t* OnsetComplex = nullptr;
     aubio_fft_t* Fft = nullptr;
-    fvec_t* HopIn = nullptr;
-    cvec_t* Grain = nullptr;     // full phase vocoder frame
+    cvec_t* Grain = nullptr;     // magnitudes of the detector's window
     fvec_t* FftIn = nullptr;
+    fvec_t* FftComplex = nullptr;
     cvec_t* FftOut = nullptr;
-    std::vector<float> Hann;
-    size_t BandLo = 1, BandHi = 3;   // phase vocoder bins of the kick band
+    std::vector<float> Hann, OnsetHann;
+    size_t BandLo = 1, BandHi = 3;   // detector FFT bins of the kick band
     std::vector<int> BandOfBin;      // spectrum: first FFT bin of each band edge
     std::vector<float> BandPos;      // spectrum: fractional FFT bin of each band centre
+    std::vector<float> Tilt;         // spectrum: dB added to each band
 
     // Kick picking state.
     float Level[3] = {0, 0, 0};    // kick band amplitude of the last three hops, newest last
