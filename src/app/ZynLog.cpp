@@ -6,6 +6,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <cstdio>
+#include <exception>
 
 std::string ZynLogFileName = "ZynLog.txt";
 
@@ -67,4 +68,15 @@ bool ZynCheckGL(const std::string& where, int32_t code)
     }
     if (n == 100) ZynLogError("OVER 100 OPENGL ERRORS");
     return result;
+}
+
+std::string ZynCaughtMessage()
+{
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return "unknown exception";
+    }
 }

@@ -47,16 +47,6 @@ uint32_t ReadUInt32(const uint8_t* packet, size_t offset)
 
 int32_t ReadInt32(const uint8_t* packet, size_t offset) { return static_cast<int32_t>(ReadUInt32(packet, offset)); }
 
-std::string CurrentMessage()
-{
-    try {
-        throw;
-    } catch (const std::exception& e) {
-        return e.what();
-    } catch (...) {
-        return "unknown exception";
-    }
-}
 }  // namespace
 
 bool ZynVisIsStopping() { return g_stopping > 0; }
@@ -88,7 +78,7 @@ std::unique_ptr<TZynScene> TVisObject::CreateSceneOrStandIn(const TZynSceneClass
         return ZynCreateScene(cls, this);
     } catch (...) {
         ZynLogError("TVisObject.Create - COULD NOT CREATE SCENE [" + std::to_string(Scenes->Count()) + "] " +
-                    cls.ClassName + " - " + CurrentMessage());
+                    cls.ClassName + " - " + ZynCaughtMessage());
     }
     auto standIn = std::make_unique<TZynSceneUnavailable>(cls.ClassName);
     ZynConstructScene(*standIn, cls, this);
@@ -101,7 +91,7 @@ std::unique_ptr<TZynFader> TVisObject::CreateFaderOrStandIn(const TZynFaderClass
         return ZynCreateFader(cls, this);
     } catch (...) {
         ZynLogError("TVisObject.Create - COULD NOT CREATE FADER [" + std::to_string(Faders->Count()) + "] " +
-                    cls.ClassName + " - " + CurrentMessage());
+                    cls.ClassName + " - " + ZynCaughtMessage());
     }
     static const TZynFaderClass base = ZynFaderClassOf<TZynFaderUnavailable>("TZynFader");
     auto standIn = ZynCreateFader(base, this);
@@ -158,7 +148,7 @@ TVisObject::~TVisObject()
         try {
             ZynVisHooks.ExecuteBinding(Zy_STOP);
         } catch (...) {
-            ZynLogError("TVisObject.Destroy - Zy_STOP binding failed: " + CurrentMessage());
+            ZynLogError("TVisObject.Destroy - Zy_STOP binding failed: " + ZynCaughtMessage());
         }
     }
     Predefines.reset();
@@ -402,7 +392,7 @@ void TVisObject::RunFader(TZynFader& fader, float dt)
         FadeProgress = fader.Fade(NewSceneTex, OldSceneTex, dt);
         return;
     } catch (...) {
-        std::string message = CurrentMessage();
+        std::string message = ZynCaughtMessage();
         state.Restore();
         ZynLogError("TVisObject.Frame (" + fader.Section + ") - " + message);
     }
@@ -410,7 +400,7 @@ void TVisObject::RunFader(TZynFader& fader, float dt)
     try {
         RestartFader(FaderIndex);
     } catch (...) {
-        ZynLogError("TVisObject.RestartFader - " + CurrentMessage());
+        ZynLogError("TVisObject.RestartFader - " + ZynCaughtMessage());
     }
 }
 
@@ -433,7 +423,7 @@ void TVisObject::RenderUI(float dt)
     try {
         UI->Render(dt);
     } catch (...) {
-        ZynLogException("UI.Render", CurrentMessage());
+        ZynLogException("UI.Render", ZynCaughtMessage());
     }
 }
 

@@ -22,16 +22,6 @@
 namespace {
 TZynUI* g_live = nullptr;
 
-std::string CurrentMessage()
-{
-    try {
-        throw;
-    } catch (const std::exception& e) {
-        return e.what();
-    } catch (...) {
-        return "unknown exception";
-    }
-}
 }  // namespace
 
 TZynUI* TZynUI::Live() { return g_live; }
@@ -153,13 +143,13 @@ void TZynUI::DrawWindows()
         if (Closing) Closing->Draw(Aspect);
         if (Current) Current->Draw(Aspect);
     } catch (...) {
-        ZynLogException("UI.Render - Window Rendering", CurrentMessage());
+        ZynLogException("UI.Render - Window Rendering", ZynCaughtMessage());
     }
     try {
         Player->Draw(Aspect);
         Side->Draw(Aspect);
     } catch (...) {
-        ZynLogException("UI.Render - Permanent Window Render", CurrentMessage());
+        ZynLogException("UI.Render - Permanent Window Render", ZynCaughtMessage());
     }
 }
 
