@@ -103,8 +103,8 @@ public:
     void* hRC = nullptr;        // SDL_GLContext
     void* hInstance = nullptr;
     bool Active = true;
-    uint32_t StartTick = 0;
-    uint32_t LastTick = 0;
+    uint64_t StartTick = 0;     // frame clock in microseconds (monotonic)
+    uint64_t LastTick = 0;
     bool Running = false;
     int32_t FPSFrames = 0;
     float FPSTime = 0;
@@ -114,8 +114,10 @@ public:
     bool Headless = false;          // offscreen video driver: no visible window, same code path
     float FixedDelta = 0;           // > 0: every frame advances exactly this many seconds
     int64_t MaxFrames = -1;         // >= 0: quit cleanly after this many frames
+    float MaxFPS = 0;               // > 0: frames are paced to this rate where vertical sync is not
+                                    // available (always when offscreen); 0: as fast as possible
     bool MessageBoxes = true;       // false: message boxes are only logged (unattended runs)
-    std::function<uint32_t()> TickSource;                   // replaces the SDL millisecond clock
+    std::function<uint64_t()> TickSource;                   // replaces the monotonic microsecond clock
     std::function<bool(int32_t w, int32_t h, int32_t bits)> DisplayModeTest;  // replaces the mode query
 
     TGLWindow();
@@ -136,12 +138,18 @@ public:
     bool FindDisplayMode();
     bool ChangeDisplayMode(int32_t width, int32_t height, int32_t bits);
 
-    // Frame clock: steps 2..5 of the frame step for the tick count now.
-    void AdvanceClock(uint32_t now);
+    // Frame clock: steps 2..5 of the frame step for the clock reading now (microseconds).
+    void AdvanceClock(uint64_t now);
     void UpdateFPS();
-    uint32_t GetTickCount() const;
-    // One frame: clock, OnFrame (false -> Quit), swap.
+    uint64_t GetTickCount() const;
+    // One frame: clock, OnFrame (false -> Quit), swap; offscreen, the renderer's
+    // work is finished before the next frame starts.
     void FrameStep();
+    // Sleeps until the next frame is due at MaxFPS (nothing without a cap or with
+    // vertical sync on a real display).
+    void WaitForFrameSlot();
+    // True when the display accepted a swap interval of 1.
+    bool VSync() const { return m_vsync; }
     // Handles one window message; true when handled (returns 0 in Windows terms).
     bool WindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam);
     // Queues a message for the loop (WM_QUIT, the toggle and restart messages).
@@ -192,7 +200,10 @@ private:
     bool m_frameLimitQuit = false;
     bool m_everCreated = false;
     int64_t m_frameCount = 0;
-    double m_fixedTotal = 0;
+    int64_t m_fixedFrames = 0;          // frames of this cycle under FixedDelta
+    uint64_t m_nextFrameDue = 0;        // pacing: clock reading the next frame may start at
+    bool m_vsync = false;
+    bool m_offscreen = false;
     uint8_t m_buttons = 0;              // GLW_MK_ button bits currently held
 };
 

@@ -11,6 +11,7 @@
 #include "console/ZynConsole.h"
 #include "console/ZynKeyBind.h"
 #include "console/ZynTimer.h"
+#include "engine/ZynVisHooks.h"
 #include "gfx/ZynTextures.h"
 #include "gfx/kvTexBMP.h"
 #include "gfx/kvTexCube.h"
@@ -116,6 +117,8 @@ void ZynI_SetupCallbacks()
         return true;
     };
     GLWindow.OnInit = [] { return ZynI_GLInit(); };
+    // BASE.Time is the window's clock: seconds since its frame loop started.
+    ZynVisHooks.WindowTime = [] { return GLWindow.TimeTotal; };
     GLWindow.OnDeInit = [] { return ZynI_GLDeInit(); };
     GLWindow.OnMouse = [](int32_t x, int32_t y, uint8_t button, uint8_t state, bool pressed) {
         if (Client) Client->Mouse(x, y, button, state, pressed);

@@ -1,12 +1,13 @@
 // ZynLog: the program log file, its header and the GL error check.
 #include "app/ZynLog.h"
 
+#include <exception>
+
 #include "platform/ZynPath.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <cstdio>
-#include <exception>
 
 std::string ZynLogFileName = "ZynLog.txt";
 
@@ -70,7 +71,7 @@ bool ZynCheckGL(const std::string& where, int32_t code)
     return result;
 }
 
-std::string ZynCaughtMessage()
+std::string ZynCurrentExceptionMessage()
 {
     try {
         throw;

@@ -17,6 +17,8 @@ std::string ZynUsageText()
         "  --headless           render offscreen, no window (for machines without a display)\n"
         "  --frames N           quit cleanly after N frames\n"
         "  --fixed-dt S         every frame advances exactly S seconds (deterministic runs)\n"
+        "  --max-fps N          frame cap where there is no vertical sync (default 60; 0: none;\n"
+        "                       runs with --fixed-dt are not capped unless this is given)\n"
         "  --seed N             fixed random seed\n"
         "  --demo               synthesised music input (no sender needed)\n"
         "  --udp-port N         UDP port for vis data and control packets (default 556)\n"
@@ -105,6 +107,10 @@ ZynOptionsResult ZynParseOptions(int argc, const char* const* argv, ZynOptions& 
             double d;
             if (!ZynParseDouble(v, d) || d <= 0.0 || d > 1.0) { error = "--fixed-dt needs seconds in (0, 1], not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
             opts.fixedDt = d;
+        } else if (a == "--max-fps") {
+            if (!need(v)) return ZynOptionsResult::ExitUsage;
+            if (!ParseInt(v, 0, 1000, n)) { error = "--max-fps needs frames per second 0..1000 (0: no cap), not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
+            opts.maxFps = n;
         } else if (a == "--seed") {
             if (!need(v)) return ZynOptionsResult::ExitUsage;
             if (!ParseInt(v, 0, UINT32_MAX, n)) { error = "--seed needs a whole number 0..4294967295, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }

@@ -15,6 +15,7 @@ struct ZynOptions {
     bool headless = false;                      // offscreen GL, no visible window
     int64_t frames = -1;                        // quit cleanly after N frames (-1: run until closed)
     double fixedDt = 0.0;                       // > 0: every frame advances exactly this many seconds
+    int64_t maxFps = -1;                        // frame cap; -1: 60, or none with --fixed-dt; 0: none
     bool hasSeed = false;
     uint32_t seed = 0;                          // fixed random seed
     bool demo = false;                          // synthesised music input every frame

@@ -77,6 +77,8 @@ int main(int argc, char** argv)
     GLWindow.Headless = ZynOpt.headless;
     GLWindow.FixedDelta = static_cast<float>(ZynOpt.fixedDt);
     GLWindow.MaxFrames = ZynOpt.frames;
+    // Offline runs (fixed frame time) go as fast as they can unless asked otherwise.
+    GLWindow.MaxFPS = static_cast<float>(ZynOpt.maxFps >= 0 ? ZynOpt.maxFps : (ZynOpt.fixedDt > 0 ? 0 : 60));
     GLWindow.MessageBoxes = ZynOpt.frames < 0;      // a bounded run must never wait for a click
     InstallSignalHandlers();
 

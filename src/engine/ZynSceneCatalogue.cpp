@@ -16,6 +16,10 @@
 #include "scenes/ZynScenePlaceholder.h"
 #include "scenes/ZynScenePointMorph.h"
 #include "scenes/ZynScenePointRender.h"
+#include "scenes/ZynSceneRecurse.h"
+#include "scenes/ZynSceneSkyBox.h"
+#include "scenes/ZynSceneSnakeCube.h"
+#include "scenes/ZynSceneSphere.h"
 #include "scenes/ZynSceneTunnel.h"
 #include "scenes/ZynSceneWMorph.h"
 
@@ -23,7 +27,7 @@ const std::vector<TZynSceneClass>& ZynSceneCatalogue()
 {
     // Placeholder arguments: class, name, section, texture slots, own texture.
     static const std::vector<TZynSceneClass> scenes = {
-        ZynPlaceholderScene("TvisSnakeCube", "SnakeCube", "SNAKE", 0, false),
+        ZynSceneClassOf<TvisSnakeCube>("TvisSnakeCube"),
         ZynSceneClassOf<TvisPointMorph>("TvisPointMorph"),
         ZynPlaceholderScene("TvisSparkSphere", "Spark Sphere", "SSPHERE", 1, false),
         ZynPlaceholderScene("TvisSparks", "Flying Sparks", "SPARK", 1, false),
@@ -38,9 +42,9 @@ const std::vector<TZynSceneClass>& ZynSceneCatalogue()
         ZynPlaceholderScene("TvisTorus", "Ripples on a Torus", "TORUS", 0, false),
         ZynPlaceholderScene("TvisVortex", "Down the Vortex", "VORTEX", 1, false),
         ZynSceneClassOf<TvisTunnel>("TvisTunnel"),
-        ZynPlaceholderScene("TvisSphere", "Image Sphere", "SPHERE", 1, false),
-        ZynPlaceholderScene("TvisSkyBox", "SkyBox", "SKYBOX", 1, false),
-        ZynPlaceholderScene("TvisRecurse", "Recurse", "RECURSE", 1, false),
+        ZynSceneClassOf<TvisSphere>("TvisSphere"),
+        ZynSceneClassOf<TvisSkyBox>("TvisSkyBox"),
+        ZynSceneClassOf<TvisRecurse>("TvisRecurse"),
         ZynPlaceholderScene("TvisParticle", "Particle", "PARTICLE", 1, false),
         ZynPlaceholderScene("TvisPlasma", "Plasma Ball", "PLASMA", 2, false),
         ZynPlaceholderScene("TvisBlit", "Texture Blitter", "BLIT", 1, false),

@@ -127,7 +127,7 @@ void TZynScenePredefine::BuildScenes(TZynPredefineEntry& entry)
         try {
             a.Scene = entry.Scenes->AddNew(*main->SceneClass());
         } catch (...) {
-            ZynLogError("TZynScenePredefine - COULD NOT COPY SCENE " + main->Section + " - " + ZynCaughtMessage());
+            ZynLogError("TZynScenePredefine - COULD NOT COPY SCENE " + main->Section + " - " + ZynCurrentExceptionMessage());
             a.Kind = TZynPredefineAction::None;
         }
     }
@@ -205,7 +205,7 @@ void TZynScenePredefine::Activate(int32_t k)
     try {
         e->Scenes->ResetAll();
     } catch (...) {
-        ZynLogError("TZynScenePredefine.Activate (" + e->Name + ") - " + ZynCaughtMessage());
+        ZynLogError("TZynScenePredefine.Activate (" + e->Name + ") - " + ZynCurrentExceptionMessage());
     }
 }
 
@@ -274,7 +274,7 @@ void TZynScenePredefine::Render(int32_t k, const TVisData& visData, float dt)
     try {
         RunActions(*e, visData, dt);
     } catch (...) {
-        std::string message = ZynCaughtMessage();
+        std::string message = ZynCurrentExceptionMessage();
         state.Restore();
         ZynLogError("TZynScenePredefine.Render (" + e->Name + ") - " + message);
     }

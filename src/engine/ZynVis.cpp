@@ -78,7 +78,7 @@ std::unique_ptr<TZynScene> TVisObject::CreateSceneOrStandIn(const TZynSceneClass
         return ZynCreateScene(cls, this);
     } catch (...) {
         ZynLogError("TVisObject.Create - COULD NOT CREATE SCENE [" + std::to_string(Scenes->Count()) + "] " +
-                    cls.ClassName + " - " + ZynCaughtMessage());
+                    cls.ClassName + " - " + ZynCurrentExceptionMessage());
     }
     auto standIn = std::make_unique<TZynSceneUnavailable>(cls.ClassName);
     ZynConstructScene(*standIn, cls, this);
@@ -91,7 +91,7 @@ std::unique_ptr<TZynFader> TVisObject::CreateFaderOrStandIn(const TZynFaderClass
         return ZynCreateFader(cls, this);
     } catch (...) {
         ZynLogError("TVisObject.Create - COULD NOT CREATE FADER [" + std::to_string(Faders->Count()) + "] " +
-                    cls.ClassName + " - " + ZynCaughtMessage());
+                    cls.ClassName + " - " + ZynCurrentExceptionMessage());
     }
     static const TZynFaderClass base = ZynFaderClassOf<TZynFaderUnavailable>("TZynFader");
     auto standIn = ZynCreateFader(base, this);
@@ -148,7 +148,7 @@ TVisObject::~TVisObject()
         try {
             ZynVisHooks.ExecuteBinding(Zy_STOP);
         } catch (...) {
-            ZynLogError("TVisObject.Destroy - Zy_STOP binding failed: " + ZynCaughtMessage());
+            ZynLogError("TVisObject.Destroy - Zy_STOP binding failed: " + ZynCurrentExceptionMessage());
         }
     }
     Predefines.reset();
@@ -392,7 +392,7 @@ void TVisObject::RunFader(TZynFader& fader, float dt)
         FadeProgress = fader.Fade(NewSceneTex, OldSceneTex, dt);
         return;
     } catch (...) {
-        std::string message = ZynCaughtMessage();
+        std::string message = ZynCurrentExceptionMessage();
         state.Restore();
         ZynLogError("TVisObject.Frame (" + fader.Section + ") - " + message);
     }
@@ -400,7 +400,7 @@ void TVisObject::RunFader(TZynFader& fader, float dt)
     try {
         RestartFader(FaderIndex);
     } catch (...) {
-        ZynLogError("TVisObject.RestartFader - " + ZynCaughtMessage());
+        ZynLogError("TVisObject.RestartFader - " + ZynCurrentExceptionMessage());
     }
 }
 
@@ -423,7 +423,7 @@ void TVisObject::RenderUI(float dt)
     try {
         UI->Render(dt);
     } catch (...) {
-        ZynLogException("UI.Render", ZynCaughtMessage());
+        ZynLogException("UI.Render", ZynCurrentExceptionMessage());
     }
 }
 

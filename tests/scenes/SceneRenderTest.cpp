@@ -28,7 +28,11 @@ struct TSceneExpect {
 
 // One row per real scene class.
 const TSceneExpect kExpect[] = {
+    {"TvisSnakeCube", false, true},
     {"TvisTunnel", true, true},
+    {"TvisSphere", true, true},
+    {"TvisSkyBox", false, true},
+    {"TvisRecurse", false, true},
     {"TvisPointMorph", false, true},    // a reset starts on two seconds of holding a shape
     {"TvisKessa", true, true},
     {"TvisPointRender", false, true},   // dots shrink to nothing without bass

@@ -33,16 +33,7 @@ logged() {  # name exact-line
   if grep -qxF -- "$2" "$TMP/ZynLog.txt"; then echo "ok   $1"; else echo "FAIL $1: no log line '$2'"; fails=$((fails + 1)); fi
 }
 
-# A UDP port nobody on this machine has bound (IPv4 and IPv6 tables).
-port_free() { ! grep -qi ":$(printf '%04X' "$1") " /proc/net/udp /proc/net/udp6 2>/dev/null; }
-pick_port() {
-  local p
-  for _ in $(seq 200); do
-    p=$(( (RANDOM % 30000) + 20000 ))
-    if port_free "$p" && [[ " $* " != *" $p "* ]]; then echo "$p"; return 0; fi
-  done
-  return 1
-}
+. "$(dirname "$0")/zynrun.bash"   # pick_port
 P=$(pick_port) && R=$(pick_port "$P") && Q=$(pick_port "$P" "$R") || { echo "no free ports"; exit 1; }
 # The telnet server listens too: a TCP port in NET.TelnetPort's range 1024..2000.
 T=
