@@ -10,6 +10,7 @@ PACKAGES=(
   xvfb xauth xdotool
   fonts-dejavu-core libfreetype-dev
   libsystemd-dev dbus-daemon
+  libaubio-dev libsndfile1-dev libpulse-dev pulseaudio pulseaudio-utils
 )
 
 SUDO=""

@@ -55,6 +55,14 @@ TZynClient::TZynClient()
     Net.Start(ZynClientPortsFromOptions());
     // 4. The telnet server.
     Guarded("TZynClient.Create:Telnet", [this] { Telnet = std::make_unique<TZynTelnet>(); });
+    // 5. In-process music input: without it the program runs on, silent.
+    if (!ZynOpt.audio.empty()) {
+        std::string error;
+        if (Audio.Open(ZynOpt.audio, ZynOpt.source, error))
+            ZynLogLine(ZynOpt.audio == "capture" ? "Music from the desktop's sound" : "Music from \"" + ZynOpt.audio + "\"");
+        else
+            ZynLogWarning("--audio " + ZynOpt.audio + ": " + error + "; running without music input");
+    }
 }
 
 TZynClient::~TZynClient()
@@ -76,6 +84,12 @@ void TZynClient::Frame(float dt)
     Net.Service();
     // 4. Synthetic input (screen saver, --demo) replaces the live record every frame.
     if (ScreenSaverMode || ZynOpt.demo) VisData = SynthesizeVisData(dt);
+    // 4b. --audio: this frame's sound, blended in as a received record is.
+    if (Audio.IsOpen()) {
+        VisData = BlendVisData(VisData, Audio.Frame(dt), 0.5f);
+        std::string w = Audio.TakeWarning();
+        if (!w.empty()) ZynLogWarning("--audio: " + w);
+    }
     // 5. The sequencer's frame.
     if (Vis) {
         Vis->Frame(VisData, dt);

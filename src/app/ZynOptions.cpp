@@ -22,6 +22,9 @@ std::string ZynUsageText()
         "                       runs with --fixed-dt are not capped unless this is given)\n"
         "  --seed N             fixed random seed\n"
         "  --demo               synthesised music input (no sender needed)\n"
+        "  --audio capture|FILE music from what the desktop plays, or from an audio file\n"
+        "                       (WAV, FLAC, Ogg, MP3...), analysed here, no sender needed\n"
+        "  --source NAME        capture from this sound source (zyn-send sources lists them)\n"
         "  --udp-port N         UDP port for vis data and control packets (default 556)\n"
         "  --announce-to ADDR   where presence announcements go (default 255.255.255.255)\n"
         "  --reply-port N       peers' port for constant replies and presence (default 557)\n"
@@ -97,6 +100,10 @@ ZynOptionsResult ZynParseOptions(int argc, const char* const* argv, ZynOptions& 
         } else if (a == "--demo") {
             if (!noValue()) return ZynOptionsResult::ExitUsage;
             opts.demo = true;
+        } else if (a == "--audio" || a == "--source") {
+            if (!need(v)) return ZynOptionsResult::ExitUsage;
+            if (v.empty()) { error = a + (a == "--audio" ? " needs capture or a file" : " needs a source name"); return ZynOptionsResult::ExitUsage; }
+            (a == "--audio" ? opts.audio : opts.source) = v;
         } else if (a == "--base-dir") {
             if (!need(v)) return ZynOptionsResult::ExitUsage;
             if (v.empty()) { error = "--base-dir needs a folder"; return ZynOptionsResult::ExitUsage; }
