@@ -100,7 +100,7 @@ wav="$TMP/song.wav"
 "${SEND[@]}" vis "$wav" &
 VPID=$!
 sleep 0.5
-peak() { local m=0 v; for _ in $(seq 12); do v=$("${SEND[@]}" get BASE.Bass); m=$(awk -v a="$m" -v b="$v" 'BEGIN { print (b > a) ? b : a }'); sleep 0.07; done; echo "$m"; }
+peak() { local m=0 v; for _ in $(seq 20); do v=$("${SEND[@]}" get BASE.Bass); m=$(awk -v a="$m" -v b="$v" 'BEGIN { print (b > a) ? b : a }'); sleep 0.04; done; echo "$m"; }
 loud=$(peak)
 sleep 1.2
 quiet=$(peak)
