@@ -506,7 +506,9 @@ bool TGLWindow::GetGammaRamp(uint16_t* red, uint16_t* green, uint16_t* blue)
 
 bool TGLWindow::SetGammaRamp(const uint16_t* red, const uint16_t* green, const uint16_t* blue)
 {
-    return hWnd && SDL_SetWindowGammaRamp(Win(hWnd), red, green, blue) == 0;
+    if (!hWnd) return false;
+    bool kept = SDL_SetWindowGammaRamp(Win(hWnd), red, green, blue) == 0;
+    return kept && SDL_GetKeyboardFocus() == Win(hWnd);
 }
 
 void TGLWindow::MessageBox(const std::string& text, const std::string& caption, int kind)
@@ -656,6 +658,10 @@ bool TGLWindow::TranslateEvent(const void* sdlEvent)
             return WindowProc(GLW_WM_SIZE, GLW_SIZE_MINIMIZED, 0);
         case SDL_WINDOWEVENT_CLOSE:
             return WindowProc(GLW_WM_CLOSE, 0, 0);
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            return WindowProc(GLW_WM_SETFOCUS, 0, 0);
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            return WindowProc(GLW_WM_KILLFOCUS, 0, 0);
         default:
             return false;
         }
@@ -733,6 +739,10 @@ bool TGLWindow::WindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam)
         } else if (wParam == GLW_SIZE_MINIMIZED) {
             Active = false;
         }
+        return true;
+    case GLW_WM_SETFOCUS:
+    case GLW_WM_KILLFOCUS:
+        if (OnFocus) OnFocus(message == GLW_WM_SETFOCUS);
         return true;
     case GLW_WM_CLOSE:
         Log("Recieved WM_CLOSE");

@@ -21,6 +21,8 @@ enum : uint32_t {
     GLW_WM_CREATE = 0x0001,
     GLW_WM_MOVE = 0x0003,
     GLW_WM_SIZE = 0x0005,
+    GLW_WM_SETFOCUS = 0x0007,
+    GLW_WM_KILLFOCUS = 0x0008,
     GLW_WM_CLOSE = 0x0010,
     GLW_WM_QUIT = 0x0012,
     GLW_WM_KEYDOWN = 0x0100,
@@ -94,6 +96,7 @@ public:
     std::function<void(const std::string& text)> OnLog;
     std::function<void(bool pressed, int32_t code, bool isVirtualKey)> OnKey;
     std::function<void(int32_t x, int32_t y, uint8_t button, uint8_t state, bool pressed)> OnMouse;
+    std::function<void(bool focused)> OnFocus;     // the window got or lost the keyboard focus
     std::function<bool(void* hWnd, uint32_t message, uintptr_t wParam, intptr_t lParam)> OnMessage;
     uint32_t Style = GLW_WS_OVERLAPPEDWINDOW;
     uint32_t ExStyle = GLW_WS_EX_APPWINDOW;
@@ -164,7 +167,8 @@ public:
     // A modal message box, logged first; never shown without a display or when
     // MessageBoxes is off. kind: 0 information, 1 warning, 2 error.
     void MessageBox(const std::string& text, const std::string& caption, int kind);
-    // Display gamma ramp (256 entries per channel); false where the system refuses.
+    // Display gamma ramp (256 entries per channel); false where the system refuses. A ramp set
+    // without the focus is kept and only shown while the window has it: that counts as refused.
     bool GetGammaRamp(uint16_t* red, uint16_t* green, uint16_t* blue);
     bool SetGammaRamp(const uint16_t* red, const uint16_t* green, const uint16_t* blue);
     // Frames drawn since the process started.

@@ -2,6 +2,7 @@
 #include "engine/ZynVis.h"
 
 #include "app/ZynLog.h"
+#include "audio/ZynGamma.h"
 #include "config/ZynConstDef.h"
 #include "console/ZynKeyBind.h"
 #include "console/ZynTimer.h"
@@ -23,6 +24,7 @@ TZynVisHooks ZynVisDefaultHooks()
     TZynVisHooks hooks;
     hooks.ExecuteBinding = [](int32_t code) { ExecuteBinding(code); };
     hooks.TimerAdvance = [](float dt) { TimerTick(dt); };
+    hooks.GammaFrame = [](const TVisData& visData, float dt) { GammaFrame(visData, dt); };
     hooks.ShowLoading = [](const std::string& text, float progress) { ShowLoading(text, progress); };
     hooks.CreatePredefines = [](TVisObject& vis) -> std::unique_ptr<TZynPredefineSource> {
         return std::make_unique<TZynScenePredefine>(vis);
