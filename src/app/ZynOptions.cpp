@@ -14,7 +14,8 @@ std::string ZynUsageText()
 {
     return
         "Usage: zyn [options]\n"
-        "  --base-dir DIR       data and settings folder (default: the executable's folder)\n"
+        "  --base-dir DIR       run portable from this folder (default: data beside the\n"
+        "                       executable, or installed: the user's XDG folders)\n"
         "  --headless           render offscreen, no window (for machines without a display)\n"
         "  --frames N           quit cleanly after N frames\n"
         "  --fixed-dt S         every frame advances exactly S seconds (deterministic runs)\n"
