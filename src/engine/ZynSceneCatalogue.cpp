@@ -11,7 +11,11 @@
 #include "faders/ZynFadeSquareSpin.h"
 #include "faders/ZynFadeSquares.h"
 #include "faders/ZynFadeVStrip.h"
+#include "scenes/ZynSceneParticle.h"
 #include "scenes/ZynScenePlaceholder.h"
+#include "scenes/ZynScenePlasma.h"
+#include "scenes/ZynSceneSparkSphere.h"
+#include "scenes/ZynSceneSparks.h"
 #include "scenes/ZynSceneTunnel.h"
 
 const std::vector<TZynSceneClass>& ZynSceneCatalogue()
@@ -20,8 +24,8 @@ const std::vector<TZynSceneClass>& ZynSceneCatalogue()
     static const std::vector<TZynSceneClass> scenes = {
         ZynPlaceholderScene("TvisSnakeCube", "SnakeCube", "SNAKE", 0, false),
         ZynPlaceholderScene("TvisPointMorph", "Point Morph", "MORPH", 1, true),
-        ZynPlaceholderScene("TvisSparkSphere", "Spark Sphere", "SSPHERE", 1, false),
-        ZynPlaceholderScene("TvisSparks", "Flying Sparks", "SPARK", 1, false),
+        ZynSceneClassOf<TvisSparkSphere>("TvisSparkSphere"),
+        ZynSceneClassOf<TvisSparks>("TvisSparks"),
         ZynPlaceholderScene("TvisKessa", "Visual Feedback", "KESSA", 1, true),
         ZynPlaceholderScene("TvisCubeField", "CubeField", "CUBEFIELD", 1, false),
         ZynPlaceholderScene("TvisCubeField2", "Cube Field 2", "CUBEFIELD2", 1, false),
@@ -36,8 +40,8 @@ const std::vector<TZynSceneClass>& ZynSceneCatalogue()
         ZynPlaceholderScene("TvisSphere", "Image Sphere", "SPHERE", 1, false),
         ZynPlaceholderScene("TvisSkyBox", "SkyBox", "SKYBOX", 1, false),
         ZynPlaceholderScene("TvisRecurse", "Recurse", "RECURSE", 1, false),
-        ZynPlaceholderScene("TvisParticle", "Particle", "PARTICLE", 1, false),
-        ZynPlaceholderScene("TvisPlasma", "Plasma Ball", "PLASMA", 2, false),
+        ZynSceneClassOf<TvisParticle>("TvisParticle"),
+        ZynSceneClassOf<TvisPlasma>("TvisPlasma"),
         ZynPlaceholderScene("TvisBlit", "Texture Blitter", "BLIT", 1, false),
         ZynPlaceholderScene("TvisWarp", "Texture Warper", "WARP", 1, false),
         ZynPlaceholderScene("TvisWrap", "Texture Wrapper", "WRAP", 1, false),
