@@ -3,6 +3,7 @@
 
 #include "app/TGLWindow.h"
 #include "app/ZynInit.h"
+#include "app/ZynLoading.h"
 #include "app/ZynLog.h"
 #include "app/ZynOptions.h"
 #include "console/ZynConsole.h"
@@ -46,7 +47,7 @@ TZynClient::TZynClient()
       })
 {
     // 1. Loading screen at 0 (the sequencer advances it while it builds scenes).
-    if (ZynVisHooks.ShowLoading) ZynVisHooks.ShowLoading("", 0.0f);
+    ShowLoading("", 0.0f);
     // 2. The sequencer.
     Guarded("TZynClient.Create:VisObject", [this] { Vis = std::make_unique<TVisObject>(); });
     // 3. UDP: on failure the warning says why, and everything else runs.
@@ -100,6 +101,5 @@ void TZynClient::Mouse(int32_t x, int32_t y, uint8_t button, uint8_t state, bool
         if (--ScreenSaverMouseCount < 0) GLWindow.Quit();
         return;
     }
-    // Mouse events are for the in-picture windows; none of the scenes use them,
-    // so with no window layer in the program they end here.
+    if (Vis) Vis->Mouse(x, y, button, state, pressed);
 }

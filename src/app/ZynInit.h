@@ -1,10 +1,9 @@
-// ZynInit: start-up, GL initialisation, shut-down and the loading screen.
+// ZynInit: start-up, GL initialisation and shut-down.
 //
 // The spine of the program: ZynI_Init prepares the log, configuration,
 // console and window settings before a window exists; ZynI_GLInit runs with
 // the GL context current after every window creation (hardware checks, limits,
-// the client); ZynI_Done saves state at the end. ShowLoading draws one
-// progress frame while long loading steps run.
+// the client); ZynI_Done saves state at the end.
 // Depends on: app/TGLWindow, app/ZynClientObject, app/ZynLog, app/ZynOptions,
 // config (constants, Zyn.cfg), console (line store, bindings, help), gfx (font,
 // cube-map test, screenshots), platform, OpenGL.
@@ -28,8 +27,6 @@ bool ZynI_GLInit();
 bool ZynI_GLDeInit();
 void ZynI_Done();
 
-// One complete loading frame: bar at progress 0..1, text right-aligned below it.
-void ShowLoading(const std::string& text, float progress);
 // A modal message box captioned "VaZevarad" (logged; never shown without a display).
 void ShowMessage(const std::string& text);
 

@@ -15,17 +15,6 @@
 
 class TVisObject;
 
-// How the window commands reach the in-picture user interface. Empty slots
-// behave as an interface with no window open: nothing opens or closes, and
-// isWindowOpen reports the key bindings' open-window flag (BindWindowOpen).
-struct TCmdWindowHooks {
-    std::function<void()> OpenMain;
-    std::function<void()> OpenConsole;
-    std::function<void()> Close;
-    std::function<bool()> IsOpen;
-};
-extern TCmdWindowHooks CmdWindowHooks;
-
 // The sequencer the scene commands drive: the one set here, else the
 // client's. nullptr when none runs (the commands then fail with an error line).
 TVisObject* CmdSequencer();

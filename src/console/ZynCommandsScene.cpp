@@ -12,12 +12,13 @@
 #include "gfx/kvTex.h"
 #include "gfx/kvTexBMP.h"
 #include "platform/ZynPath.h"
+#include "ui/ZynUI.h"
+#include "ui/ZynWindowConsole.h"
+#include "ui/ZynWindowMain.h"
 
 #include <GL/gl.h>
 
 #include <algorithm>
-
-TCmdWindowHooks CmdWindowHooks;
 
 namespace {
 
@@ -43,24 +44,26 @@ TVisObject& CmdRequireSequencer()
 
 void ProcWindowClose(const TParams& params, std::string& result)
 {
-    if (CmdWindowHooks.Close) CmdWindowHooks.Close();
+    TVisObject* vis = CmdSequencer();
+    if (vis) vis->UI->CloseWindow();
 }
 
 void ProcIsWindowOpen(const TParams& params, std::string& result)
 {
-    // Without a hook of its own the flag is the one the key bindings test.
-    bool open = CmdWindowHooks.IsOpen ? CmdWindowHooks.IsOpen() : BindWindowOpen();
-    result = open ? "1" : "0";
+    TVisObject* vis = CmdSequencer();
+    result = vis && vis->UI->WindowOpen ? "1" : "0";
 }
 
 void ProcWindowOpenMain(const TParams& params, std::string& result)
 {
-    if (CmdWindowHooks.OpenMain) CmdWindowHooks.OpenMain();
+    TVisObject& vis = CmdRequireSequencer();
+    vis.UI->OpenWindow(std::make_unique<TWindowMain>(&vis));
 }
 
 void ProcWindowOpenConsole(const TParams& params, std::string& result)
 {
-    if (CmdWindowHooks.OpenConsole) CmdWindowHooks.OpenConsole();
+    TVisObject& vis = CmdRequireSequencer();
+    vis.UI->OpenWindow(std::make_unique<TWindowConsole>(&vis));
 }
 
 void ProcRestartScene(const TParams& params, std::string& result)
@@ -115,11 +118,9 @@ void ProcAnnounce(const TParams& params, std::string& result)
     int32_t index = CmdParamInt(params, 1);
     double seconds = std::clamp(CmdParamFloat(params, 2), -1e30, 1e30);
     TVisObject& vis = CmdRequireSequencer();
-    int32_t count = ZynVisHooks.AnnounceCount ? ZynVisHooks.AnnounceCount() : 0;
-    if (count <= 0 || !ZynVisHooks.Announce) return;   // no announcements to show
-    index = std::clamp(index, 0, count - 1);
-    vis.ActiveAnnouncement = index;
-    ZynVisHooks.Announce(index, AnnounceText(params[3]), static_cast<float>(seconds));
+    int32_t count = vis.Announcements->Count();
+    if (count <= 0) return;   // no announcements to show
+    vis.Announce(std::clamp(index, 0, count - 1), AnnounceText(params[3]), static_cast<float>(seconds));
 }
 
 void ProcScreenshot(const TParams& params, std::string& result)

@@ -77,6 +77,15 @@ void TBindList::LoadBindList()
     ZynLogLine("Loading Key Bindings....");
     ZynLogLine("Get INI file");
     std::unique_ptr<TZynIniFile> ini = OpenConfig();
+    if (!ini->SectionExists(BindSection)) {
+        // A first run: the bindings of a show that plays by itself, saved at
+        // once so that they can be read and edited in Zyn.cfg.
+        ini.reset();
+        Items = ZynDefaultBindings();
+        ZynLogLine("No Key Bindings: " + std::to_string(Count()) + " default bindings written");
+        SaveBindList();
+        return;
+    }
     ZynLogLine("Read Count");
     const int32_t count = std::clamp<int32_t>(ini->ReadInteger(BindSection, "COUNT", 0), 0, MaxBindings);
     Items.assign(static_cast<size_t>(count), TBindKey());
@@ -90,6 +99,26 @@ void TBindList::LoadBindList()
     ZynLogLine("free");
     ini.reset();
     ZynLogLine(std::to_string(Count()) + " Key Bindings Found");
+}
+
+std::vector<TBindKey> ZynDefaultBindings()
+{
+    // The scene change routine lives on F4; the start event and the timers run
+    // it through ExecuteBind, so it may run while a window is open (Allow).
+    const std::string change = "SceneChange(PickScene, PickFader);TimerClear([change]);"
+                               "TimerAdd(PickSceneLength, [change], [ExecuteBind(115)])";
+    return {
+        {KeyEventStart, "TimerAdd(PickSceneLength, [change], [ExecuteBind(115)])", false},
+        {27, "Quit", false},                                   // Escape
+        {13, "GAMMA.On(Not(GAMMA.On))", false},                // Enter: strobe on/off
+        {32, "Bind([Zy_FRAME], [Screenshot])", false},         // Space held: a screenshot per frame
+        {32 + KeyUpOffset, "UnBind([Zy_FRAME])", false},
+        {112, "Screenshot", false},                            // F1
+        {113, "WindowOpenMain", false},                        // F2
+        {114, "TimerClear([change])", false},                  // F3: stop changing scenes
+        {115, change, true},                                   // F4: change now and keep changing
+        {123, "WindowOpenConsole", false},                     // F12
+    };
 }
 
 void TBindList::SaveBindList() const

@@ -41,6 +41,13 @@ public:
     std::vector<TBindKey> Items;
 };
 
+// The bindings a first run writes (a Zyn.cfg without a "BIND" section): Escape
+// quits, Enter toggles the strobe, Space held takes a screenshot every frame,
+// F1 a screenshot, F2 the main menu, F3 stops changing scenes, F4 changes to a
+// random scene and resumes changing, F12 the console window; the start event
+// starts the scene changes, timed by PickSceneLength.
+std::vector<TBindKey> ZynDefaultBindings();
+
 // The process-wide list (created at start-up, freed at shut-down).
 extern TBindList* BindList;
 

@@ -3,6 +3,7 @@
 
 #include "app/ZynLog.h"
 #include "engine/ZynVis.h"
+#include "gfx/ZynTextures.h"
 
 #include <GL/gl.h>
 
@@ -41,10 +42,10 @@ float TZynFader::Fade(uint32_t newTex, uint32_t oldTex, float dt)
 
 void TZynFader::BindTextureSlot(uint8_t index)
 {
-    ZynEngBindTexture(Owner ? Owner->Textures() : nullptr, index & 0x7F);
+    if (Owner && Owner->Textures()) Owner->Textures()->Bind(index & 0x7F);
     glEnable(GL_TEXTURE_2D);
 }
 
-void TZynFader::BeginEnvMap() { ZynEngBeginEnvMap(Owner ? Owner->Textures() : nullptr); }
+void TZynFader::BeginEnvMap() { ZynBeginEnvMap(Owner ? Owner->Textures() : nullptr); }
 
-void TZynFader::EndEnvMap() { ZynEngEndEnvMap(); }
+void TZynFader::EndEnvMap() { ZynEndEnvMap(); }

@@ -5,10 +5,10 @@
 // its progress, the change ending when that reaches 1. Faders are built only
 // through their class record: a blank instance on which the virtual
 // constructor Create runs, so a fader can be rebuilt from its class alone.
-// Depends on: engine/ZynEngineDeps (registry, textures), app/ZynLog, OpenGL.
+// Depends on: gfx/ZynTextures, app/ZynLog, OpenGL.
 #pragma once
 
-#include "engine/ZynEngineDeps.h"
+#include "config/ZynConstDef.h"   // faders read their section's constants directly
 
 #include <cstdint>
 #include <functional>

@@ -1,6 +1,7 @@
 // ZynPicker: scene and fader weights and the weighted random choice.
 #include "engine/ZynPicker.h"
 
+#include "config/ZynConst.h"
 #include "engine/ZynVis.h"
 #include "platform/ZynRandom.h"
 
@@ -14,8 +15,8 @@ double Usable(float w) { return (std::isfinite(w) && w > 0) ? static_cast<double
 
 float PrefOf(const std::string& section)
 {
-    int32_t row = ZynEngFindConst("Pref." + section);
-    return row < 0 ? 0.0f : ZynEngConstAsFloat(row);
+    int32_t row = FindConst("Pref." + section);
+    return row < 0 ? 0.0f : ConstAsFloat(row);
 }
 }  // namespace
 

@@ -4,7 +4,7 @@
 // its own); it is both its relative chance and its mean length in seconds.
 // Weights are summed in double precision and weights that are not finite
 // count as 0, so no weight can overflow or poison a pick.
-// Depends on: engine/ZynVis, engine/ZynEngineDeps (registry), platform/ZynRandom.
+// Depends on: engine/ZynVis, config (registry), platform/ZynRandom.
 #pragma once
 
 #include <cstdint>

@@ -11,35 +11,44 @@
 #include "faders/ZynFadeSquareSpin.h"
 #include "faders/ZynFadeSquares.h"
 #include "faders/ZynFadeVStrip.h"
+#include "scenes/ZynSceneHyperMorph.h"
+#include "scenes/ZynSceneKessa.h"
 #include "scenes/ZynSceneParticle.h"
 #include "scenes/ZynScenePlaceholder.h"
 #include "scenes/ZynScenePlasma.h"
+#include "scenes/ZynScenePointMorph.h"
+#include "scenes/ZynScenePointRender.h"
+#include "scenes/ZynSceneRecurse.h"
+#include "scenes/ZynSceneSkyBox.h"
+#include "scenes/ZynSceneSnakeCube.h"
 #include "scenes/ZynSceneSparkSphere.h"
 #include "scenes/ZynSceneSparks.h"
+#include "scenes/ZynSceneSphere.h"
 #include "scenes/ZynSceneTunnel.h"
+#include "scenes/ZynSceneWMorph.h"
 
 const std::vector<TZynSceneClass>& ZynSceneCatalogue()
 {
     // Placeholder arguments: class, name, section, texture slots, own texture.
     static const std::vector<TZynSceneClass> scenes = {
-        ZynPlaceholderScene("TvisSnakeCube", "SnakeCube", "SNAKE", 0, false),
-        ZynPlaceholderScene("TvisPointMorph", "Point Morph", "MORPH", 1, true),
+        ZynSceneClassOf<TvisSnakeCube>("TvisSnakeCube"),
+        ZynSceneClassOf<TvisPointMorph>("TvisPointMorph"),
         ZynSceneClassOf<TvisSparkSphere>("TvisSparkSphere"),
         ZynSceneClassOf<TvisSparks>("TvisSparks"),
-        ZynPlaceholderScene("TvisKessa", "Visual Feedback", "KESSA", 1, true),
+        ZynSceneClassOf<TvisKessa>("TvisKessa"),
         ZynPlaceholderScene("TvisCubeField", "CubeField", "CUBEFIELD", 1, false),
         ZynPlaceholderScene("TvisCubeField2", "Cube Field 2", "CUBEFIELD2", 1, false),
         ZynPlaceholderScene("TvisCube", "Bass Cube", "CUBE", 1, true),
         ZynPlaceholderScene("TvisFractCube", "Fractal Cube", "FRACTCUBE", 1, true),
-        ZynPlaceholderScene("TvisPointRender", "Point Rendering", "POINT", 2, false),
-        ZynPlaceholderScene("TvisWMorph", "MetaBall Morph", "META", 1, false),
-        ZynPlaceholderScene("TvisHyperMorph", "HyperMetaBall Morph", "HYPERMORPH", 1, false),
+        ZynSceneClassOf<TvisPointRender>("TvisPointRender"),
+        ZynSceneClassOf<TvisWMorph>("TvisWMorph"),
+        ZynSceneClassOf<TvisHyperMorph>("TvisHyperMorph"),
         ZynPlaceholderScene("TvisTorus", "Ripples on a Torus", "TORUS", 0, false),
         ZynPlaceholderScene("TvisVortex", "Down the Vortex", "VORTEX", 1, false),
         ZynSceneClassOf<TvisTunnel>("TvisTunnel"),
-        ZynPlaceholderScene("TvisSphere", "Image Sphere", "SPHERE", 1, false),
-        ZynPlaceholderScene("TvisSkyBox", "SkyBox", "SKYBOX", 1, false),
-        ZynPlaceholderScene("TvisRecurse", "Recurse", "RECURSE", 1, false),
+        ZynSceneClassOf<TvisSphere>("TvisSphere"),
+        ZynSceneClassOf<TvisSkyBox>("TvisSkyBox"),
+        ZynSceneClassOf<TvisRecurse>("TvisRecurse"),
         ZynSceneClassOf<TvisParticle>("TvisParticle"),
         ZynSceneClassOf<TvisPlasma>("TvisPlasma"),
         ZynPlaceholderScene("TvisBlit", "Texture Blitter", "BLIT", 1, false),

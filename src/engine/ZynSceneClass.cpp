@@ -2,13 +2,12 @@
 #include "engine/ZynSceneClass.h"
 
 #include "app/ZynLog.h"
+#include "config/ZynConst.h"
 #include "engine/ZynVis.h"
+#include "gfx/ZynTextures.h"
 #include "gfx/kvTex.h"
 
 #include <GL/gl.h>
-
-
-
 void ZynConstructScene(TZynScene& blank, const TZynSceneClass& cls, TVisObject* owner)
 {
     blank.Class = &cls;
@@ -108,15 +107,18 @@ void TZynScene::HandlePacket(const uint8_t* packet)
 void TZynScene::BindTextureSlot(uint8_t index)
 {
     if (index > 23) return;
-    ZynEngBindTexture(Owner ? Owner->Textures() : nullptr, index);
+    if (Owner && Owner->Textures()) Owner->Textures()->BindMain(index);
     glEnable(GL_TEXTURE_2D);
 }
 
-void TZynScene::UseTexture(int32_t index) { ZynEngBindTexture(Owner ? Owner->Textures() : nullptr, index); }
+void TZynScene::UseTexture(int32_t index)
+{
+    if (Owner && Owner->Textures()) Owner->Textures()->Bind(index);
+}
 
-void TZynScene::BeginEnvMap() { ZynEngBeginEnvMap(Owner ? Owner->Textures() : nullptr); }
+void TZynScene::BeginEnvMap() { ZynBeginEnvMap(Owner ? Owner->Textures() : nullptr); }
 
-void TZynScene::EndEnvMap() { ZynEngEndEnvMap(); }
+void TZynScene::EndEnvMap() { ZynEndEnvMap(); }
 
 void TZynScene::PresentOwnTexture(float alpha)
 {
@@ -136,19 +138,19 @@ void TZynScene::PresentOwnTexture(float alpha)
 int32_t TZynScene::SlotConstant(int32_t n)
 {
     if (n < 0 || n >= TextureSlotCount) return -1;
-    return ZynEngFindConst(Section + ".TEX" + std::to_string(n));
+    return FindConst(Section + ".TEX" + std::to_string(n));
 }
 
 int32_t TZynScene::GetTextureSlot(int32_t n)
 {
     int32_t row = SlotConstant(n);
-    return row < 0 ? 19 : ZynEngConstAsInt(row);
+    return row < 0 ? 19 : ConstAsInt(row);
 }
 
 void TZynScene::SetTextureSlot(int32_t n, uint8_t value)
 {
     int32_t row = SlotConstant(n);
-    if (row >= 0) ZynEngConstSetInt(row, value);
+    if (row >= 0) ConstSetInt(row, value);
 }
 
 uint32_t TZynScene::RenderToTexture(const TVisData& visData, int32_t texW, int32_t texH, float dt,

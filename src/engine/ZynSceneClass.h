@@ -6,10 +6,11 @@
 // their class record (TZynSceneClass): it makes a blank instance, then the
 // base construction runs and calls Init. The same record rebuilds a scene
 // after a failure, so every scene class is constructible from its class alone.
-// Depends on: engine/ZynEngineDeps (TVisData, registry, textures), app/ZynLog, OpenGL.
+// Depends on: audio/ZynVisData, config (registry), gfx/ZynTextures, app/ZynLog, OpenGL.
 #pragma once
 
-#include "engine/ZynEngineDeps.h"
+#include "audio/ZynVisData.h"
+#include "config/ZynConstDef.h"   // scenes read their section's constants directly
 
 #include <cstdint>
 #include <functional>

@@ -2,12 +2,15 @@
 #include "engine/ZynVis.h"
 
 #include "app/ZynLog.h"
+#include "config/ZynConstDef.h"
 #include "console/ZynKeyBind.h"
 #include "console/ZynTimer.h"
-#include "app/ZynInit.h"
+#include "app/ZynLoading.h"
 #include "engine/ZynGLState.h"
 #include "engine/ZynPicker.h"
+#include "engine/ZynScenePred.h"
 #include "engine/ZynSceneCatalogue.h"
+#include "gfx/ZynTextures.h"
 #include "platform/ZynNumbers.h"
 
 #include <GL/gl.h>
@@ -21,6 +24,9 @@ TZynVisHooks ZynVisDefaultHooks()
     hooks.ExecuteBinding = [](int32_t code) { ExecuteBinding(code); };
     hooks.TimerAdvance = [](float dt) { TimerTick(dt); };
     hooks.ShowLoading = [](const std::string& text, float progress) { ShowLoading(text, progress); };
+    hooks.CreatePredefines = [](TVisObject& vis) -> std::unique_ptr<TZynPredefineSource> {
+        return std::make_unique<TZynScenePredefine>(vis);
+    };
     return hooks;
 }
 
@@ -114,8 +120,9 @@ TVisObject::TVisObject(const std::vector<TZynSceneClass>& sceneClasses,
 void TVisObject::Build(const std::vector<TZynSceneClass>& sceneClasses,
                        const std::vector<TZynFaderClass>& faderClasses)
 {
-    // 1. The user interface's part: the texture manager (the viewport lives here).
-    TextureManager = ZynEngCreateTextures();
+    // 1. The user interface and its texture manager.
+    UI = std::make_unique<TZynUI>(this);
+    TextureManager = UI->Textures.get();
     // 2. Scenes, in catalogue order, each advancing the loading screen.
     Scenes = std::make_unique<TZynSceneList>(this);
     SceneTotal = static_cast<int32_t>(sceneClasses.size());
@@ -123,7 +130,8 @@ void TVisObject::Build(const std::vector<TZynSceneClass>& sceneClasses,
     // 3. Faders.
     Faders = std::make_unique<TZynFaderList>();
     for (const TZynFaderClass& cls : faderClasses) Faders->Add(CreateFaderOrStandIn(cls));
-    // 4. Announcements belong to their module and are reached through the hooks.
+    // 4. Announcements.
+    Announcements = std::make_unique<TZynAnnounceList>(this);
     // 5. Predefines.
     ZynLogLine(Dashes);
     if (ZynVisHooks.CreatePredefines) Predefines = ZynVisHooks.CreatePredefines(*this);
@@ -157,8 +165,8 @@ TVisObject::~TVisObject()
     Scenes.reset();
     Faders.reset();
     DeleteStores();
-    ZynEngFreeTextures(TextureManager);
     TextureManager = nullptr;
+    UI.reset();
     g_stopping--;
 }
 
@@ -210,7 +218,7 @@ void TVisObject::Resize(int32_t width, int32_t height)
     DeleteStores();
     Scenes->CheckTextureSizes();
     if (Predefines) Predefines->CheckTextureSizes();
-    ZynEngTemporaryResize(TextureManager, TextureWidth(), TextureHeight());
+    if (TextureManager) TextureManager->TemporaryResize(TextureWidth(), TextureHeight());
 }
 
 void TVisObject::RenderScene(int32_t n, const TVisData& visData, float dt, float alpha)
@@ -282,9 +290,11 @@ void TVisObject::SceneChange(int32_t scene, int32_t fader)
 
 void TVisObject::HandlePacket(const TZynPacket& packet) { HandlePacket(packet.Bytes.data()); }
 
-void TVisObject::Key(bool pressed, int32_t code, bool isVirtualKey)
+void TVisObject::Key(bool pressed, int32_t code, bool isVirtualKey) { UI->KeyEvent(pressed, code, isVirtualKey); }
+
+void TVisObject::Mouse(int32_t x, int32_t y, int32_t button, uint8_t state, bool pressed)
 {
-    if (isVirtualKey && ZynVisHooks.ExecuteBinding) ZynVisHooks.ExecuteBinding(pressed ? code : code + 512);
+    UI->MouseEvent(x, y, button, pressed, state);
 }
 
 void TVisObject::HandlePacket(const uint8_t* packet)
@@ -296,13 +306,11 @@ void TVisObject::HandlePacket(const uint8_t* packet)
         break;
     case 4: {
         int32_t index = ReadInt32(packet, 28);
-        int32_t count = ZynVisHooks.AnnounceCount ? ZynVisHooks.AnnounceCount() : 0;
-        if (index < 0 || index >= count) break;
+        if (index < 0 || index >= Announcements->Count()) break;
         // The text cannot run past the 1168 bytes the packet holds.
         int32_t length = std::clamp(ReadInt32(packet, 36), 0, ZynControlPacketSize - 44);
         std::string text(reinterpret_cast<const char*>(packet + 44), static_cast<size_t>(length));
-        ActiveAnnouncement = index;
-        if (ZynVisHooks.Announce) ZynVisHooks.Announce(index, text, ReadInt32(packet, 32) / 1000.0f);
+        Announce(index, text, ReadInt32(packet, 32) / 1000.0f);
         break;
     }
     case 7: {
@@ -338,6 +346,7 @@ void TVisObject::Frame(const TVisData& visData, float dt)
     zcBASE_Time = ZynVisHooks.WindowTime ? ZynVisHooks.WindowTime() : OwnClock;
     zcBASE_TimePassed = dt;
     zcBASE_Bass = visData.Bass;
+    VisData = visData;
     // 2. First frame: random start scene, start event, no time passes.
     if (FirstFrame) {
         if (CurrentScene == -1) {
@@ -405,18 +414,24 @@ void TVisObject::RunFader(TZynFader& fader, float dt)
     }
 }
 
+void TVisObject::Announce(int32_t index, const std::string& text, float seconds)
+{
+    TZynAnnounce* item = Announcements->Items(index);
+    if (!item) return;
+    ActiveAnnouncement = index;
+    item->Announce(text, seconds);
+}
+
 void TVisObject::RenderAnnouncement(float dt)
 {
-    int32_t count = ZynVisHooks.AnnounceCount ? ZynVisHooks.AnnounceCount() : 0;
-    if (ActiveAnnouncement < 0 || ActiveAnnouncement >= count || !ZynVisHooks.AnnounceRender) return;
-    if (ZynVisHooks.AnnounceRender(ActiveAnnouncement, dt) >= 1) ActiveAnnouncement = -1;
+    TZynAnnounce* item = Announcements->Items(ActiveAnnouncement);
+    if (item && item->Render(dt) >= 1) ActiveAnnouncement = -1;
 }
 
 void TVisObject::RenderUI(float dt)
 {
-    if (!ZynVisHooks.UIRender) return;
     try {
-        ZynVisHooks.UIRender(dt);
+        UI->Render(dt);
     } catch (...) {
         ZynLogException("UI.Render", CurrentMessage());
     }

@@ -13,14 +13,18 @@
 // console/ZynTimer (program events, timers), app/ZynPacket, app/ZynLog, OpenGL.
 #pragma once
 
+#include "announce/ZynAnnounceList.h"
 #include "app/ZynPacket.h"
 #include "engine/ZynFadeList.h"
 #include "engine/ZynSceneList.h"
 #include "engine/ZynVisHooks.h"
+#include "ui/ZynUI.h"
 
 #include <memory>
 #include <string>
 #include <vector>
+
+class tZynTextures;
 
 class TVisObject {
 public:
@@ -39,9 +43,14 @@ public:
     // A 1212-byte UDP control packet (types 3, 4, 7, 8; others ignored).
     void HandlePacket(const uint8_t* packet);
     void HandlePacket(const TZynPacket& packet);
+    // Starts announcement index (which must exist) with text for seconds and
+    // makes it the active one.
+    void Announce(int32_t index, const std::string& text, float seconds);
     // A window key event: its key binding runs first (key code when pressed,
     // code + 512 when released, virtual keys only), then the in-picture interface.
     void Key(bool pressed, int32_t code, bool isVirtualKey);
+    // A window mouse event (pixels; button 0 move, 1 left, 2 right, 3 middle) for the interface.
+    void Mouse(int32_t x, int32_t y, int32_t button, uint8_t state, bool pressed);
 
     void RenderScene(int32_t n, const TVisData& visData, float dt, float alpha);
     uint32_t RenderSceneTex(int32_t n, const TVisData& visData, float dt, float alpha, uint32_t& texStore);
@@ -78,6 +87,12 @@ public:
     float FadeProgress = 1.0f;
     int32_t FaderIndex = 0;
     int32_t ActiveAnnouncement = -1;
+    // The in-picture interface; it owns the texture manager.
+    std::unique_ptr<TZynUI> UI;
+    // The music record of the current frame (the bass window shows it).
+    TVisData VisData{};
+    // Overlay (0) and scroller (1).
+    std::unique_ptr<TZynAnnounceList> Announcements;
     std::unique_ptr<TZynSceneList> Scenes;
     int32_t SceneTotal = 24;
     std::unique_ptr<TZynFaderList> Faders;

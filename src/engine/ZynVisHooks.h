@@ -7,10 +7,10 @@
 // round, so start-up fills these slots with their entry points; the key
 // bindings and the timer queue are wired from the start. An empty slot is
 // skipped, which is also what the engine's own tests rely on.
-// Depends on: engine/ZynEngineDeps (TVisData).
+// Depends on: audio/ZynVisData.
 #pragma once
 
-#include "engine/ZynEngineDeps.h"
+#include "audio/ZynVisData.h"
 
 #include <cstdint>
 #include <functional>
@@ -37,6 +37,11 @@ public:
     virtual uint32_t RenderTex(int32_t k, const TVisData& visData, int32_t texW, int32_t texH, float dt,
                                uint32_t& texStore) = 0;
     virtual void CheckTextureSizes() = 0;
+    // For the scene selection and preference windows.
+    virtual std::string Name(int32_t k) const { return "Predefine " + std::to_string(k + 1); }
+    virtual std::string Description(int32_t k) const { return ""; }
+    // Sets the weight (not below 0) and writes it back to the combination's file.
+    virtual void SetWeight(int32_t k, float weight) {}
 };
 
 struct TZynVisHooks {
@@ -48,14 +53,8 @@ struct TZynVisHooks {
     std::function<float()> WindowTime;
     // Draws the loading screen with a text and a progress 0..1.
     std::function<void(const std::string& text, float progress)> ShowLoading;
-    // Announcements: how many there are, start one, draw one (returns progress).
-    std::function<int32_t()> AnnounceCount;
-    std::function<void(int32_t index, const std::string& text, float seconds)> Announce;
-    std::function<float(int32_t index, float dt)> AnnounceRender;
     // The gamma strobe's per-frame step.
     std::function<void(const TVisData& visData, float dt)> GammaFrame;
-    // Draws the in-picture windows, the logo and the frame-rate display.
-    std::function<void(float dt)> UIRender;
     // Loads the predefines once the sequencer's scenes exist.
     std::function<std::unique_ptr<TZynPredefineSource>(TVisObject& vis)> CreatePredefines;
 };

@@ -14,7 +14,7 @@
 
 #include <cstring>
 
-#include "app/ZynInit.h"
+#include "app/ZynLoading.h"
 
 static bool CubeMapEnabled() { return zcMAIN_CubeMap == 1; }
 
@@ -242,6 +242,9 @@ void tZynTextures::TemporaryResize(int32_t width, int32_t height)
         kvDeleteTexture(t);
         t = 0;
     }
+    // The slots may show those stores: they stay empty until rendered again
+    // rather than bind a deleted (or meanwhile reused) texture name.
+    for (uint32_t& t : Special) t = 0;
 }
 
 TZynTileUV ZynTileUV(int32_t index, int32_t columns, int32_t rows)
@@ -279,20 +282,6 @@ void tZynTextures::DrawTileTurned(int32_t index, int32_t columns, int32_t rows, 
     glEnd();
 }
 
-bool ZynDrawLoadingText(const std::string& text)
-{
-    if (FontTexture == 0) return false;
-    kvBindTexture(FontTexture);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glColor4f(1, 1, 1, 1);
-    SetCharSize(0.08f, 0.04f);
-    SetInset(0.1f, 0.1f);
-    DrawText(2, text, 0, -0.13f, 1.02f);
-    glDisable(GL_TEXTURE_2D);
-    return true;
-}
-
 std::string ZynScreenshotFileName() { return kvUniqueFileName(ZynPath("\\Screenshot"), ".bmp"); }
 
 bool ZynSaveViewportBMP(const std::string& fileName)
@@ -300,4 +289,21 @@ bool ZynSaveViewportBMP(const std::string& fileName)
     GLint vp[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, vp);
     return kvSaveScreenBMP(vp[0], vp[1], vp[2], vp[3], fileName);
+}
+
+void ZynBeginEnvMap(tZynTextures* textures)
+{
+    if (zcMAIN_CubeMap == 1) {
+        EnableCubeMap();
+        return;
+    }
+    if (textures) textures->BindMain(12);
+    glEnable(GL_TEXTURE_2D);
+    kvSphereMapOn();
+}
+
+void ZynEndEnvMap()
+{
+    if (zcMAIN_CubeMap == 1) DisableCubeMap();
+    else kvSphereMapOff();
 }

@@ -6,7 +6,7 @@
 // render-to-texture slots filled by scene combinations. The optional six-face
 // cube map fills the default cube-map texture. One instance exists while the
 // user interface exists; everything runs with the GL context current.
-// Depends on: gfx/kvTex, gfx/kvTexBMP, gfx/kvTexCube, gfx/kvFont, app/ZynLog, app/ZynInit
+// Depends on: gfx/kvTex, gfx/kvTexBMP, gfx/kvTexCube, gfx/kvFont, app/ZynLog, app/ZynLoading
 // (loading screen), config (MAIN.CubeMap, the TEX constants' limits), OpenGL.
 #pragma once
 
@@ -74,11 +74,6 @@ private:
 // screen prints its text only when this is set.
 extern uint32_t FontTexture;
 
-// The loading screen's text: with the font texture loaded, draws text in white,
-// 0.08 high and 0.04 wide per character, right-aligned to end at x = 1.02 on
-// y = -0.13 (current matrices), alpha-blended. False (nothing drawn) before
-// the font exists. The loading screen calls this after its progress bar.
-bool ZynDrawLoadingText(const std::string& text);
 
 // Screenshots: the next free BaseDir\Screenshot0000.bmp .. 9999 (the last one is
 // reused when all exist), and the current viewport written to a BMP file.
@@ -86,6 +81,12 @@ bool ZynDrawLoadingText(const std::string& text);
 // cannot be written, so the caller can report the failure.
 std::string ZynScreenshotFileName();
 bool ZynSaveViewportBMP(const std::string& fileName);
+
+// Reflection mapping for scenes and faders: the cube map when MAIN.CubeMap is
+// 1, otherwise texture 12 as a sphere map (bound only with a texture manager).
+// ZynEndEnvMap turns off whichever ZynBeginEnvMap turned on.
+void ZynBeginEnvMap(tZynTextures* textures);
+void ZynEndEnvMap();
 
 // Tile texture coordinates of DrawTile (GL-free, for tests and other atlases).
 struct TZynTileUV {

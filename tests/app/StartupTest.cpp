@@ -2,6 +2,7 @@
 #include "app/TGLWindow.h"
 #include "app/ZynClientObject.h"
 #include "app/ZynInit.h"
+#include "app/ZynLoading.h"
 #include "app/ZynLog.h"
 #include "app/ZynOffscreenGL.h"
 #include "app/ZynOptions.h"

@@ -11,6 +11,8 @@
 #include "engine/ZynVis.h"
 #include "gfx/ZynTextures.h"
 #include "gfx/kvTex.h"
+#include "ui/ZynWindowConsole.h"
+#include "ui/ZynWindowMain.h"
 
 #include <filesystem>
 #include <fstream>
@@ -36,7 +38,6 @@ protected:
         CmdUseSequencer(nullptr);
         vis.reset();
         ZynVisHooks = TZynVisHooks{};
-        CmdWindowHooks = TCmdWindowHooks{};
         zcSCENE_StartScene = savedStart;
         ZynOffscreenGL::Destroy();
     }
@@ -132,42 +133,33 @@ TEST_F(CommandsSceneTest, SceneTextures)
 
 TEST_F(CommandsSceneTest, AnnounceLimitsTheIndexAndBreaksLines)
 {
-    // No announcements: nothing happens.
-    ExecuteLine("Announce(0, 5, [hi])");
-    EXPECT_EQ(vis->ActiveAnnouncement, -1);
-
-    std::vector<std::tuple<int32_t, std::string, float>> calls;
-    ZynVisHooks.AnnounceCount = [] { return 2; };
-    ZynVisHooks.Announce = [&](int32_t i, const std::string& text, float s) { calls.emplace_back(i, text, s); };
     ExecuteLine("Announce(7, 2.5, [one/ntwo])");
     EXPECT_EQ(vis->ActiveAnnouncement, 1);
+    TZynAnnounce* scroller = vis->Announcements->Items(1);
+    EXPECT_EQ(scroller->Text, "one\rtwo");
+    EXPECT_FLOAT_EQ(scroller->Duration, 2.5f);
     ExecuteLine("Announce(-3, 1, [x])");
     EXPECT_EQ(vis->ActiveAnnouncement, 0);
-    ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[0], std::make_tuple(1, std::string("one\rtwo"), 2.5f));
-    EXPECT_EQ(calls[1], std::make_tuple(0, std::string("x"), 1.0f));
+    EXPECT_EQ(vis->Announcements->Items(0)->Text, "x");
+    EXPECT_FLOAT_EQ(vis->Announcements->Items(0)->Duration, 1.0f);
     EXPECT_TRUE(log.Lines.empty());
-    ExecuteLine("Announce(1, 2)");
-    EXPECT_EQ(calls.size(), 2u);
+    ExecuteLine("Announce(1, 2)");   // wrong count: help only
+    EXPECT_EQ(scroller->Text, "one\rtwo");
 }
 
 TEST_F(CommandsSceneTest, WindowCommandsReachTheInterface)
 {
     EXPECT_EQ(ExecuteLine("isWindowOpen"), "0");
-    ExecuteLine("WindowOpenMain;WindowOpenConsole;WindowClose");   // no interface: nothing
-    BindSetWindowOpenQuery([] { return true; });
-    EXPECT_EQ(ExecuteLine("isWindowOpen"), "1");
-    BindSetWindowOpenQuery(nullptr);
-    bool open = false;
-    std::vector<std::string> calls;
-    CmdWindowHooks.IsOpen = [&] { return open; };
-    CmdWindowHooks.OpenMain = [&] { calls.push_back("main"); open = true; };
-    CmdWindowHooks.OpenConsole = [&] { calls.push_back("console"); open = true; };
-    CmdWindowHooks.Close = [&] { calls.push_back("close"); open = false; };
+    EXPECT_EQ(ExecuteLine("WindowClose;isWindowOpen"), "0");   // nothing open: only the flag
     EXPECT_EQ(ExecuteLine("WindowOpenConsole;isWindowOpen"), "1");
+    EXPECT_NE(dynamic_cast<TWindowConsole*>(vis->UI->Current.get()), nullptr);
+    EXPECT_TRUE(BindWindowOpen());
+    // Replacing: the console starts closing while the menu opens.
+    EXPECT_EQ(ExecuteLine("WindowOpenMain;isWindowOpen"), "1");
+    EXPECT_NE(dynamic_cast<TWindowMain*>(vis->UI->Current.get()), nullptr);
+    EXPECT_NE(dynamic_cast<TWindowConsole*>(vis->UI->Closing.get()), nullptr);
     EXPECT_EQ(ExecuteLine("WindowClose([x]);isWindowOpen"), "0");
-    ExecuteLine("WindowOpenMain");
-    EXPECT_EQ(calls, (std::vector<std::string>{"console", "close", "main"}));
+    EXPECT_FALSE(BindWindowOpen());
     EXPECT_TRUE(log.Lines.empty());
 }
 

@@ -2,6 +2,7 @@
 // "BIND" section in Zyn.cfg.
 #include "console/ZynConsole.h"
 #include "console/ZynKeyBind.h"
+#include "console/ZynKeyDef.h"
 #include "platform/ZynPath.h"
 
 #include <gtest/gtest.h>
@@ -166,8 +167,8 @@ TEST_F(KeyBindings, SaveAndLoadRoundTrip)
 TEST_F(KeyBindings, LoadFillsDefaultsAndClampsTheCount)
 {
     list_.SetBinding(1, "x");
-    list_.LoadBindList();                                // no file at all
-    EXPECT_EQ(list_.Count(), 0);
+    list_.LoadBindList();                                // no file at all: the first-run set
+    EXPECT_EQ(list_.Count(), static_cast<int>(ZynDefaultBindings().size()));
 
     WriteConfig("[MAIN]\nScreenX=640\n[BIND]\nCOUNT=3\nKeyCode0=112\nCommand0=Cls\nAllow0=1\n"
                 "KeyCode1=112\nCommand1=Quit\nCommand2=Help\n");
@@ -187,4 +188,24 @@ TEST_F(KeyBindings, LoadFillsDefaultsAndClampsTheCount)
     EXPECT_EQ(list_.Count(), TBindList::MaxBindings);
     EXPECT_EQ(list_.Items[0].KeyCode, 27);
     EXPECT_EQ(list_.Items[TBindList::MaxBindings - 1].KeyCode, 255);
+}
+
+TEST_F(KeyBindings, AFirstRunWritesTheDefaultSetAndAnOwnSetGetsNone)
+{
+    list_.LoadBindList();   // no Zyn.cfg at all
+    ASSERT_EQ(list_.Count(), static_cast<int>(ZynDefaultBindings().size()));
+    EXPECT_GE(list_.FindBinding(KeyEventStart), 0);
+    const int f4 = list_.FindBinding(115);
+    ASSERT_GE(f4, 0);
+    EXPECT_TRUE(list_.Items[f4].Allow);   // the timers keep changing scenes behind a window
+    EXPECT_NE(ReadConfig().find("[BIND]"), std::string::npos);
+    TBindList again;
+    again.LoadBindList();   // now read back as ordinary bindings
+    EXPECT_EQ(again.Count(), list_.Count());
+    WriteConfig("[BIND]\nCOUNT=1\nKeyCode0=65\nCommand0=Cls\nAllow0=0\n");
+    again.LoadBindList();
+    EXPECT_EQ(again.Count(), 1);
+    WriteConfig("[MAIN]\nScreenX=640\n[BIND]\n");
+    again.LoadBindList();
+    EXPECT_EQ(again.Count(), 0);
 }

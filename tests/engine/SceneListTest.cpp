@@ -1,6 +1,7 @@
 // Scene base class and scene list: guarded rendering, rebuilds, texture slots, texture size.
 #include "EngineTestSupport.h"
 
+#include "config/ZynConst.h"
 #include "engine/ZynSceneList.h"
 #include "engine/ZynVis.h"
 
@@ -195,9 +196,9 @@ TEST_F(SceneListTest, TextureSlotsFollowTheirConstantsAndIgnoreBadSlotNumbers)
     TZynSceneList list(nullptr);
     list.AddNew(ProbeClass());
     TZynScene* s = list.Items(0);
-    int32_t row = ZynEngFindConst("TUNNEL.TEX0");
+    int32_t row = FindConst("TUNNEL.TEX0");
     ASSERT_GE(row, 0);
-    int32_t saved = ZynEngConstAsInt(row);
+    int32_t saved = ConstAsInt(row);
     EXPECT_EQ(s->GetTextureSlot(-1), 19);
     EXPECT_EQ(s->GetTextureSlot(1), 19);
     EXPECT_EQ(s->GetTextureSlot(0), saved);
@@ -211,14 +212,14 @@ TEST_F(SceneListTest, TextureSlotsFollowTheirConstantsAndIgnoreBadSlotNumbers)
     slot = 1;
     std::memcpy(packet + 28, &slot, 4);
     s->HandlePacket(packet);
-    EXPECT_EQ(ZynEngConstAsInt(row), saved);
+    EXPECT_EQ(ConstAsInt(row), saved);
     packet[24] = 8;   // not a slot packet
     slot = 0;
     std::memcpy(packet + 28, &slot, 4);
     s->HandlePacket(packet);
-    EXPECT_EQ(ZynEngConstAsInt(row), saved);
+    EXPECT_EQ(ConstAsInt(row), saved);
     packet[24] = 7;
     s->HandlePacket(packet);
-    EXPECT_EQ(ZynEngConstAsInt(row), 5);
-    ZynEngConstSetInt(row, saved);
+    EXPECT_EQ(ConstAsInt(row), 5);
+    ConstSetInt(row, saved);
 }

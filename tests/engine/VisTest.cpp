@@ -1,6 +1,7 @@
 // Sequencer: frame, texture size, scene changes, packets, faders and shut-down.
 #include "EngineTestSupport.h"
 
+#include "config/ZynConst.h"
 #include "console/ZynTimer.h"
 #include "engine/ZynPicker.h"
 #include "engine/ZynSceneCatalogue.h"
@@ -181,43 +182,42 @@ TEST_F(VisTest, RestartAndSlotPacketsCheckTheSceneNumber)
     EXPECT_NE(vis.Scenes->Items(14), before);
     EXPECT_EQ(vis.Scenes->Items(14)->Name, "Tunnel");
 
-    int32_t row = ZynEngFindConst("TUNNEL.TEX0");
-    int32_t saved = ZynEngConstAsInt(row);
+    int32_t row = FindConst("TUNNEL.TEX0");
+    int32_t saved = ConstAsInt(row);
     vis.HandlePacket(Packet(7).At(16, 14).At(28, 0).At(32, 9).Bytes);
-    EXPECT_EQ(ZynEngConstAsInt(row), 9);
-    ZynEngConstSetInt(row, saved);
+    EXPECT_EQ(ConstAsInt(row), 9);
+    ConstSetInt(row, saved);
 }
 
 TEST_F(VisTest, AnnouncementPacketsStartTheAnnouncementWithinLimits)
 {
     LogCapture log;
-    std::vector<std::tuple<int, std::string, float>> calls;
-    ZynVisHooks.AnnounceCount = [] { return 2; };
-    ZynVisHooks.Announce = [&](int32_t i, const std::string& t, float s) { calls.emplace_back(i, t, s); };
-    float progress = 0;
-    ZynVisHooks.AnnounceRender = [&](int32_t, float) { return progress; };
     TVisObject vis;
+    ASSERT_EQ(vis.Announcements->Count(), 2);
+    TZynAnnounce* scroller = vis.Announcements->Items(1);
+    TZynAnnounce* overlay = vis.Announcements->Items(0);
     Packet p(4);
     p.At(28, 1).At(32, 2500).At(36, 5);
     std::memcpy(p.Bytes + 44, "Hello world", 11);
     vis.HandlePacket(p.Bytes);
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(std::get<1>(calls[0]), "Hello");
-    EXPECT_FLOAT_EQ(std::get<2>(calls[0]), 2.5f);
+    EXPECT_EQ(scroller->Text, "Hello");
+    EXPECT_FLOAT_EQ(scroller->Duration, 2.5f);
     EXPECT_EQ(vis.ActiveAnnouncement, 1);
-    // A length past the packet is cut to the 1168 bytes it holds; bad indexes are ignored.
+    // A length past the packet is cut to the 1168 bytes it holds (the overlay
+    // keeps the 1024 its layout holds); bad indexes are ignored.
     vis.HandlePacket(p.At(28, 0).At(36, 100000).Bytes);
-    ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(std::get<1>(calls[1]).size(), 1168u);
-    vis.HandlePacket(p.At(28, 2).Bytes);
+    EXPECT_EQ(overlay->Text.size(), 1024u);
+    EXPECT_EQ(vis.ActiveAnnouncement, 0);
+    vis.HandlePacket(p.At(28, 2).At(36, 3).Bytes);
     vis.HandlePacket(p.At(28, -1).Bytes);
-    EXPECT_EQ(calls.size(), 2u);
+    EXPECT_EQ(overlay->Text.size(), 1024u);
+    EXPECT_EQ(scroller->Text, "Hello");
     // The frame shows it until its progress reaches 1.
     TVisData data = Silence();
-    vis.Frame(data, 0.1f);
+    vis.Frame(data, 0.1f);   // the first frame passes no time
+    vis.Frame(data, 1.0f);
     EXPECT_EQ(vis.ActiveAnnouncement, 0);
-    progress = 1;
-    vis.Frame(data, 0.1f);
+    vis.Frame(data, 1.6f);
     EXPECT_EQ(vis.ActiveAnnouncement, -1);
 }
 
@@ -228,7 +228,6 @@ TEST_F(VisTest, FrameOrderPublishesBaseValuesAndFiresProgramEvents)
     ZynVisHooks.ExecuteBinding = [&](int32_t code) { order.push_back("key" + std::to_string(code)); };
     ZynVisHooks.TimerAdvance = [&](float dt) { order.push_back("timer" + std::to_string(dt)); };
     ZynVisHooks.GammaFrame = [&](const TVisData&, float) { order.push_back("gamma"); };
-    ZynVisHooks.UIRender = [&](float) { order.push_back("ui"); };
     ZynVisHooks.WindowTime = [] { return 42.0f; };
     zcSCENE_StartScene = 2;
     {
@@ -240,8 +239,8 @@ TEST_F(VisTest, FrameOrderPublishesBaseValuesAndFiresProgramEvents)
         EXPECT_FLOAT_EQ(zcBASE_TimePassed, 0.2f);
         EXPECT_FLOAT_EQ(zcBASE_Bass, 0.75f);
         vis.Frame(data, 0.2f);
-        std::vector<std::string> want = {"key256", "key258", "timer" + std::to_string(0.0f), "gamma", "ui",
-                                         "key258", "timer" + std::to_string(0.2f), "gamma", "ui"};
+        std::vector<std::string> want = {"key256", "key258", "timer" + std::to_string(0.0f), "gamma",
+                                         "key258", "timer" + std::to_string(0.2f), "gamma"};
         EXPECT_EQ(order, want);
         order.clear();
         // The stop event runs while the scenes still exist.
@@ -261,16 +260,25 @@ TEST_F(VisTest, FrameOrderPublishesBaseValuesAndFiresProgramEvents)
     EXPECT_FALSE(ZynVisIsStopping());
 }
 
+namespace {
+struct TBrokenWindow : TZWindow {
+    using TZWindow::TZWindow;
+    void DrawContents() override { throw std::runtime_error("window gone"); }
+};
+}  // namespace
+
 TEST_F(VisTest, UIFailureIsReportedAsAnException)
 {
     LogCapture log;
     bool quit = false;
     ZynLogSetQuitHook([&] { quit = true; });
-    ZynVisHooks.UIRender = [](float) { throw std::runtime_error("window gone"); };
     TVisObject vis;
+    auto window = std::make_unique<TBrokenWindow>(&vis);
+    window->Visibility = 1;
+    vis.UI->OpenWindow(std::move(window));
     TVisData data = Silence();
     vis.Frame(data, 0.1f);
-    EXPECT_TRUE(log.Has("#ERROR : (UI.Render) : window gone"));
+    EXPECT_TRUE(log.Has("#ERROR : (UI.Render - Window Rendering) : window gone"));
     EXPECT_TRUE(quit);
     ZynLogSetQuitHook(nullptr);
 }

@@ -1,4 +1,5 @@
 // GL tests of the texture utilities, screenshots and the texture manager (offscreen context).
+#include "app/ZynLoading.h"
 #include "app/ZynLog.h"
 #include "app/ZynOffscreenGL.h"
 #include "config/ZynConst.h"

@@ -3,6 +3,7 @@
 
 #include "app/ZynLog.h"
 #include "app/ZynOffscreenGL.h"
+#include "config/ZynConstFormula.h"
 #include "engine/ZynSceneCatalogue.h"
 #include "platform/ZynPath.h"
 #include "platform/ZynRandom.h"
@@ -31,7 +32,18 @@ static std::string MakeScratchBase()
         std::string name = e.path().filename().string();
         // Settings, log and screenshots stay private to the session.
         if (name == "Zyn.cfg" || name == "ZynLog.txt" || name.rfind("Screenshot", 0) == 0) continue;
-        fs::create_symlink(e.path(), dir / name, ec);
+        if (name != "Images") {
+            fs::create_symlink(e.path(), dir / name, ec);
+            continue;
+        }
+        // The custom images are written back when a session ends: copies, so
+        // that no test changes the build's pictures.
+        fs::create_directories(dir / name, ec);
+        for (const auto& f : fs::directory_iterator(e.path(), ec)) {
+            const std::string file = f.path().filename().string();
+            if (file.rfind("Custom", 0) == 0) fs::copy_file(f.path(), dir / name / file, ec);
+            else fs::create_symlink(f.path(), dir / name / file, ec);
+        }
     }
     return dir.string();
 }
@@ -45,6 +57,7 @@ bool TSession::Open(int32_t w, int32_t h, uint32_t seed)
     Dir = MakeScratchBase();
     ZynSetBaseDir(Dir);
     ZynRandomize(seed);
+    ConstFormulaInstallHooks();   // as loading the settings does at start-up: scene formulas name constants
     // ZYN_RENDER_LOG=1 echoes the program's log lines while debugging a test.
     if (std::getenv("ZYN_RENDER_LOG")) ZynLogSetConsoleSink([](const std::string& l) { std::fprintf(stderr, "log: %s\n", l.c_str()); });
     // The window layer's default projection.
@@ -58,6 +71,7 @@ bool TSession::Open(int32_t w, int32_t h, uint32_t seed)
     glClearColor(0, 0, 0, 0);
     VisObject = std::make_unique<TVisObject>();
     ClockValue = 0;
+    Synth = TZynVisSynth{};
     return true;
 }
 
@@ -78,7 +92,7 @@ void TSession::Close()
     }
 }
 
-TVisData TSession::Input(TInput kind)
+TVisData TSession::Input(TInput kind, float dt)
 {
     TVisData d{};
     for (auto& w : d.Waveform) w = 128;
@@ -91,7 +105,7 @@ TVisData TSession::Input(TInput kind)
         for (int i = 0; i < 576; i++) d.Spectrum[i] = uint8_t(i < 40 ? 200 : 40);
         break;
     case TInput::Music:
-        d = SynthesizeVisData(0.02f);
+        d = Synth.Next(dt, 120);
         break;
     }
     return d;
@@ -99,7 +113,7 @@ TVisData TSession::Input(TInput kind)
 
 bool TSession::Frame(TInput kind, float dt)
 {
-    TVisData d = Input(kind);
+    TVisData d = Input(kind, dt);
     ClockValue += dt;
     VisObject->Frame(d, dt);
     bool clean = glGetError() == GL_NO_ERROR;

@@ -37,8 +37,9 @@ public:
     // Replaces the sequencer by one holding the given scenes and the standard faders.
     void UseScenes(const std::vector<TZynSceneClass>& scenes);
 
-    // The record for this input at the session's clock.
-    TVisData Input(TInput kind);
+    // The record for this input, dt seconds on (music comes from the session's
+    // own generator, restarted by Open, so runs with one seed are identical).
+    TVisData Input(TInput kind, float dt);
     // One sequencer frame (dt seconds) with the given input; returns false on a GL error.
     bool Frame(TInput kind, float dt);
     // Shows scene n at once (no transition).
@@ -53,6 +54,7 @@ private:
     std::unique_ptr<TVisObject> VisObject;
     std::string Dir;
     float ClockValue = 0;
+    TZynVisSynth Synth;
 };
 
 // Mean of all channels, 0..255.
