@@ -62,16 +62,34 @@ void TvisParticle::Reset()
     Tumble.SetRange(Vec(Pi, Pi, 90), Vec(-Pi, -Pi, -90));
 }
 
-void TvisParticle::MoveParticle(TParticle& p)
+void TvisParticle::MoveParticle(TParticle& p, float pull)
 {
     float cap = float(std::max(zcPARTICLE_MaxVel, 1));
     float speed = VecLength(p.Velocity);
     if (speed > cap && speed > 0) VecScale(p.Velocity, cap / speed, p.Velocity);
     // Strength below 1 would turn the pull into a blow-up; 0 into a division by zero.
     float strength = std::max(kvFiniteOr(zcPARTICLE_Strength, 100), 1.0f);
-    TkvVector pull;
-    VecScale(p.Position, -VecLength(p.Position) / strength, pull);
-    VecAdd(p.Velocity, pull, p.Velocity);
+    TkvVector force;
+    VecScale(p.Position, -VecLength(p.Position) / strength * pull, force);
+    VecAdd(p.Velocity, force, p.Velocity);
+}
+
+void TvisParticle::Step(TParticle& p, float dt)
+{
+    // The pull was tuned as a kick per frame at 60 frames a second: longer
+    // frames take several such steps, shorter ones a part of one, so the
+    // swarm keeps its shape at any display rate and through a stalled frame.
+    if (!(dt > 0) || !std::isfinite(dt)) return;
+    int32_t steps = std::clamp(int32_t(std::ceil(dt * StepRate - 1e-3f)), 1, int32_t(StepRate));
+    float h = dt / steps;
+    for (int32_t k = 0; k < steps; k++) {
+        TkvVector move;
+        VecScale(p.Velocity, h, move);
+        VecAdd(p.Position, move, p.Position);
+        MoveParticle(p, h * StepRate);
+    }
+    // A particle flung out of range (the largest settings written past their limits) starts over.
+    if (!kvFinite(p.Position) || !kvFinite(p.Velocity)) Launch(p);
 }
 
 void TvisParticle::DrawSwarm(const TkvVector& tumble, float half, float alpha, float dt)
@@ -84,12 +102,7 @@ void TvisParticle::DrawSwarm(const TkvVector& tumble, float half, float alpha, f
     glBegin(GL_QUADS);
     for (auto it = Swarm.rbegin(); it != Swarm.rend(); ++it) {
         TParticle& p = *it;
-        TkvVector step;
-        VecScale(p.Velocity, dt, step);
-        VecAdd(p.Position, step, p.Position);
-        MoveParticle(p);
-        // A particle flung out of range (a long frame at the largest settings) starts over.
-        if (!kvFinite(p.Position) || !kvFinite(p.Velocity)) Launch(p);
+        Step(p, dt);
         if (coloured) glColor4ub(p.Colour[0], p.Colour[1], p.Colour[2], alphaByte);
         const TkvVector& v = p.Position;
         float x1 = cy * v.x - sy * v.z, z1 = cy * v.z + sy * v.x;

@@ -28,8 +28,12 @@ public:
 
     // PARTICLE.Count clamped to 1..5000; Reset makes one particle more.
     static int32_t ParticleCount();
-    // Speed cap, then the pull towards the centre (after the position step).
-    static void MoveParticle(TParticle& p);
+    static constexpr float StepRate = 60;   // physics steps per second, at most
+
+    // Speed cap, then the pull towards the centre: pull 1 is one 60 Hz frame's worth.
+    static void MoveParticle(TParticle& p, float pull);
+    // One frame of motion: position step, cap and pull, in steps of at most 1/60 s.
+    void Step(TParticle& p, float dt);
 
     // Oldest first; drawn newest first.
     const std::vector<TParticle>& Particles() const { return Swarm; }

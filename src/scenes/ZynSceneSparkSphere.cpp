@@ -12,7 +12,7 @@ namespace {
 constexpr float Pi = 3.14159265358979f;
 }
 
-// The 60 corners of a truncated icosahedron.
+// The 60 corners of a truncated icosahedron (pentagon edges 1.4418, the others 1.3985).
 const TkvVector TvisSparkSphere::Ball[BallPoints] = {
     {1.2265f, 0.0000f, 3.3145f, 1},   {0.3790f, 1.1664f, 3.3145f, 1},   {-0.9922f, 0.7209f, 3.3145f, 1},
     {-0.9922f, -0.7209f, 3.3145f, 1}, {0.3790f, -1.1664f, 3.3145f, 1},  {3.4084f, 0.7209f, 0.5948f, 1},

@@ -14,7 +14,7 @@ class TvisSparkSphere : public TZynScene {
 public:
     static constexpr int32_t BallPoints = 60;
     static constexpr int32_t MaxTrail = 512;
-    static const TkvVector Ball[BallPoints];   // radius 3.534, neighbours 1.3985 apart
+    static const TkvVector Ball[BallPoints];   // radius 3.534, nearest neighbours 1.3985 apart
 
     void Init() override;
     void Reset() override;
