@@ -128,5 +128,6 @@ void TvisParticle::Render(const TVisData& visData, float dt, float alpha)
     // Sprites grow while the scene fades in or out.
     float half = bass * bass * kvFiniteOr(zcPARTICLE_PBass, 0.3f) + kvFiniteOr(zcPARTICLE_MinPSize, 0.2f) +
                  (1 - alpha) / 2;
+    TkvSpriteFilter filter;
     DrawSwarm(w, half, alpha, dt);
 }

@@ -162,6 +162,7 @@ void TvisPlasma::DrawFilament(const TFilament& f, const TkvVector& right, const 
     int32_t steps = 4 * Subdivisions();
     float size = kvFiniteOr(zcPLASMA_Size, 1) / 10, brightness = kvFiniteOr(zcPLASMA_Brightness, 0.8f);
     UseTexture(zcPLASMA_TEX0);
+    TkvSpriteFilter filter;
     glBegin(GL_QUADS);
     for (int32_t o = 2; o <= steps - 2; o++) {
         // Sprites bunch towards the outer end and swell in the middle.

@@ -111,5 +111,6 @@ void TvisSparkSphere::Render(const TVisData& visData, float dt, float alpha)
 
     PlaceTrail(count);
     UseTexture(zcSSPHERE_TEX0);
+    TkvSpriteFilter filter;
     DrawTrail(count, wobble);
 }

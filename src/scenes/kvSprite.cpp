@@ -13,6 +13,23 @@ void kvBeginSprites(GLenum srcFactor)
     glBlendFunc(srcFactor, GL_ONE);
 }
 
+TkvSpriteFilter::TkvSpriteFilter()
+{
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &Texture);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &Saved);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+}
+
+TkvSpriteFilter::~TkvSpriteFilter()
+{
+    // Whatever the drawing bound since, the filter goes back on the texture it was taken from.
+    GLint now = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &now);
+    if (now != Texture) glBindTexture(GL_TEXTURE_2D, GLuint(Texture));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, Saved);
+    if (now != Texture) glBindTexture(GL_TEXTURE_2D, GLuint(now));
+}
+
 bool kvFinite(float x, float y, float z) { return std::isfinite(x) && std::isfinite(y) && std::isfinite(z); }
 
 void kvSpriteQuad(float x, float y, float z, float h)
