@@ -4,10 +4,15 @@
 // frame over a few hundred frames of synthesised music (and, per scene, the
 // first frame after changing into it). A transition frame includes both
 // scenes and the fader. Placeholder scenes are skipped; the scene
-// combinations (predefines) of the runtime folder are measured too.
+// combinations (predefines) of the runtime folder are measured too, and what
+// the main menu and the console window add to a frame.
+#include "console/ZynConsole.h"
 #include "engine/ZynSceneCatalogue.h"
 #include "scenes/ZynScenePlaceholder.h"
 #include "support/ZynRenderHarness.h"
+#include "ui/ZynUI.h"
+#include "ui/ZynWindowConsole.h"
+#include "ui/ZynWindowMain.h"
 
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
@@ -83,6 +88,45 @@ void BM_Fader(benchmark::State& state)
     Report(state, ms);
 }
 
+// What the main menu (1), a full console window (2) or an empty one (3) adds
+// to a Tunnel frame.
+// Frames with and without the window alternate, so the machine's drift falls
+// out of the paired difference (added_ms).
+void BM_Window(benchmark::State& state)
+{
+    TSession& s = Session();
+    const int64_t kind = state.range(0);
+    s.ShowScene(14);
+    TZynUI& ui = *s.Vis()->UI;
+    if (kind == 1) ui.OpenWindow(std::make_unique<TWindowMain>(s.Vis()));
+    if (kind >= 2) {
+        if (!ConsoleExists()) ConsoleCreate();
+        ConsoleClear();
+        for (int i = 0; i < (kind == 2 ? 40 : 0); i++) ConsoleLine(">console line " + std::to_string(i) + " with some text in it");
+        ui.OpenWindow(std::make_unique<TWindowConsole>(s.Vis()));
+    }
+    for (int i = 0; i < 20; i++) s.Frame(TInput::Music, 1.0f / 60);   // fully shown
+    std::unique_ptr<TZWindow> parked;
+    std::vector<double> with, without, added;
+    for (auto _ : state) {
+        with.push_back(TimedFrame(s));
+        std::swap(ui.Current, parked);
+        without.push_back(TimedFrame(s));
+        std::swap(ui.Current, parked);
+        added.push_back(with.back() - without.back());
+    }
+    ui.CloseWindow();
+    for (int i = 0; i < 70; i++) s.Frame(TInput::Music, 1.0f / 60);   // gone again
+    static const char* const labels[] = {"", "Tunnel + main menu", "Tunnel + console window (40 lines)",
+                                         "Tunnel + console window (empty)"};
+    state.SetLabel(labels[kind]);
+    Report(state, with);
+    std::sort(without.begin(), without.end());
+    std::sort(added.begin(), added.end());
+    state.counters["tunnel_ms"] = without[without.size() / 2];
+    state.counters["added_ms"] = added[added.size() / 2];
+}
+
 bool IsPlaceholder(const TZynSceneClass& c)
 {
     // Placeholder records carry the real class name: look at the instance type.
@@ -111,6 +155,9 @@ int main(int argc, char** argv)
         benchmark::RegisterBenchmark(("fader/" + faders[i].ClassName).c_str(), BM_Fader)
             ->Arg(int64_t(i))->Iterations(300)->Unit(benchmark::kMillisecond);
     }
+    for (int64_t k = 1; k <= 3; k++)
+        benchmark::RegisterBenchmark(("window/" + std::to_string(k)).c_str(), BM_Window)
+            ->Arg(k)->Iterations(300)->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     Session().Close();

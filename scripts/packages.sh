@@ -9,6 +9,8 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev
   xvfb xauth xdotool
   fonts-dejavu-core libfreetype-dev
+  libsystemd-dev dbus-daemon
+  libaubio-dev libsndfile1-dev libpulse-dev pulseaudio pulseaudio-utils
 )
 
 SUDO=""

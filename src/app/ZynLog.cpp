@@ -1,6 +1,8 @@
 // ZynLog: the program log file, its header and the GL error check.
 #include "app/ZynLog.h"
 
+#include <exception>
+
 #include "platform/ZynPath.h"
 
 #include <GL/gl.h>
@@ -12,7 +14,7 @@ std::string ZynLogFileName = "ZynLog.txt";
 static std::function<void(const std::string&)> g_consoleSink;
 static std::function<void()> g_quitHook;
 
-static std::string LogPath() { return ZynPath("\\" + ZynLogFileName); }
+static std::string LogPath() { return ZynPath("\\" + ZynLogFileName, ZynPlace::Log); }
 
 void ZynLogSetConsoleSink(std::function<void(const std::string&)> sink) { g_consoleSink = std::move(sink); }
 void ZynLogSetQuitHook(std::function<void()> quit) { g_quitHook = std::move(quit); }
@@ -23,7 +25,7 @@ void ZynLogClear()
     if (!f) return;     // silent: later lines are appended if the file can be opened then
     std::fprintf(f, " Zy/Quarvel Log File\n");
     std::fprintf(f, "----------------------------------------v1.54-\n");
-    std::fprintf(f, " BASE DIR: %s\n", ZynBaseDir().c_str());
+    std::fprintf(f, " BASE DIR: %s\n", ZynBaseDirDescription().c_str());
     std::fprintf(f, "----------------------------------------------\n");
     std::fprintf(f, "\n");
     std::fclose(f);
@@ -67,4 +69,15 @@ bool ZynCheckGL(const std::string& where, int32_t code)
     }
     if (n == 100) ZynLogError("OVER 100 OPENGL ERRORS");
     return result;
+}
+
+std::string ZynCurrentExceptionMessage()
+{
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return "unknown exception";
+    }
 }

@@ -11,6 +11,12 @@
 #include "faders/ZynFadeSquareSpin.h"
 #include "faders/ZynFadeSquares.h"
 #include "faders/ZynFadeVStrip.h"
+#include "scenes/ZynSceneBlit.h"
+#include "scenes/ZynSceneContour.h"
+#include "scenes/ZynSceneCube.h"
+#include "scenes/ZynSceneCubeField.h"
+#include "scenes/ZynSceneCubeField2.h"
+#include "scenes/ZynSceneFractCube.h"
 #include "scenes/ZynSceneHyperMorph.h"
 #include "scenes/ZynSceneKessa.h"
 #include "scenes/ZynSceneParticle.h"
@@ -24,8 +30,12 @@
 #include "scenes/ZynSceneSparkSphere.h"
 #include "scenes/ZynSceneSparks.h"
 #include "scenes/ZynSceneSphere.h"
+#include "scenes/ZynSceneTorus.h"
 #include "scenes/ZynSceneTunnel.h"
+#include "scenes/ZynSceneVortex.h"
 #include "scenes/ZynSceneWMorph.h"
+#include "scenes/ZynSceneWarp.h"
+#include "scenes/ZynSceneWrap.h"
 
 const std::vector<TZynSceneClass>& ZynSceneCatalogue()
 {
@@ -36,25 +46,25 @@ const std::vector<TZynSceneClass>& ZynSceneCatalogue()
         ZynSceneClassOf<TvisSparkSphere>("TvisSparkSphere"),
         ZynSceneClassOf<TvisSparks>("TvisSparks"),
         ZynSceneClassOf<TvisKessa>("TvisKessa"),
-        ZynPlaceholderScene("TvisCubeField", "CubeField", "CUBEFIELD", 1, false),
-        ZynPlaceholderScene("TvisCubeField2", "Cube Field 2", "CUBEFIELD2", 1, false),
-        ZynPlaceholderScene("TvisCube", "Bass Cube", "CUBE", 1, true),
-        ZynPlaceholderScene("TvisFractCube", "Fractal Cube", "FRACTCUBE", 1, true),
+        ZynSceneClassOf<TvisCubeField>("TvisCubeField"),
+        ZynSceneClassOf<TvisCubeField2>("TvisCubeField2"),
+        ZynSceneClassOf<TvisCube>("TvisCube"),
+        ZynSceneClassOf<TvisFractCube>("TvisFractCube"),
         ZynSceneClassOf<TvisPointRender>("TvisPointRender"),
         ZynSceneClassOf<TvisWMorph>("TvisWMorph"),
         ZynSceneClassOf<TvisHyperMorph>("TvisHyperMorph"),
-        ZynPlaceholderScene("TvisTorus", "Ripples on a Torus", "TORUS", 0, false),
-        ZynPlaceholderScene("TvisVortex", "Down the Vortex", "VORTEX", 1, false),
+        ZynSceneClassOf<TvisTorus>("TvisTorus"),
+        ZynSceneClassOf<TvisVortex>("TvisVortex"),
         ZynSceneClassOf<TvisTunnel>("TvisTunnel"),
         ZynSceneClassOf<TvisSphere>("TvisSphere"),
         ZynSceneClassOf<TvisSkyBox>("TvisSkyBox"),
         ZynSceneClassOf<TvisRecurse>("TvisRecurse"),
         ZynSceneClassOf<TvisParticle>("TvisParticle"),
         ZynSceneClassOf<TvisPlasma>("TvisPlasma"),
-        ZynPlaceholderScene("TvisBlit", "Texture Blitter", "BLIT", 1, false),
-        ZynPlaceholderScene("TvisWarp", "Texture Warper", "WARP", 1, false),
-        ZynPlaceholderScene("TvisWrap", "Texture Wrapper", "WRAP", 1, false),
-        ZynPlaceholderScene("TvisContour", "Contours", "CONTOUR", 1, false),
+        ZynSceneClassOf<TvisBlit>("TvisBlit"),
+        ZynSceneClassOf<TvisWarp>("TvisWarp"),
+        ZynSceneClassOf<TvisWrap>("TvisWrap"),
+        ZynSceneClassOf<TvisContour>("TvisContour"),
     };
     return scenes;
 }

@@ -17,17 +17,6 @@
 #include <exception>
 
 namespace {
-std::string CurrentMessage()
-{
-    try {
-        throw;
-    } catch (const std::exception& e) {
-        return e.what();
-    } catch (...) {
-        return "unknown exception";
-    }
-}
-
 bool ParseInt32(const std::string& text, int32_t& out)
 {
     int64_t v = 0;
@@ -138,7 +127,7 @@ void TZynScenePredefine::BuildScenes(TZynPredefineEntry& entry)
         try {
             a.Scene = entry.Scenes->AddNew(*main->SceneClass());
         } catch (...) {
-            ZynLogError("TZynScenePredefine - COULD NOT COPY SCENE " + main->Section + " - " + CurrentMessage());
+            ZynLogError("TZynScenePredefine - COULD NOT COPY SCENE " + main->Section + " - " + ZynCurrentExceptionMessage());
             a.Kind = TZynPredefineAction::None;
         }
     }
@@ -216,7 +205,7 @@ void TZynScenePredefine::Activate(int32_t k)
     try {
         e->Scenes->ResetAll();
     } catch (...) {
-        ZynLogError("TZynScenePredefine.Activate (" + e->Name + ") - " + CurrentMessage());
+        ZynLogError("TZynScenePredefine.Activate (" + e->Name + ") - " + ZynCurrentExceptionMessage());
     }
 }
 
@@ -285,7 +274,7 @@ void TZynScenePredefine::Render(int32_t k, const TVisData& visData, float dt)
     try {
         RunActions(*e, visData, dt);
     } catch (...) {
-        std::string message = CurrentMessage();
+        std::string message = ZynCurrentExceptionMessage();
         state.Restore();
         ZynLogError("TZynScenePredefine.Render (" + e->Name + ") - " + message);
     }

@@ -2,6 +2,7 @@
 #include "scenes/ZynSceneData.h"
 
 #include "app/ZynLog.h"
+#include "platform/ZynPath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -27,6 +28,13 @@ float ReadFloatLE(const uint8_t* p)
     return std::isfinite(v) ? std::clamp(v, -1e6f, 1e6f) : 0.0f;
 }
 }  // namespace
+
+std::vector<std::string> ZynDataFiles(const std::string& extension)
+{
+    std::vector<std::string> paths;
+    for (const std::string& name : ZynListFiles("\\data", extension)) paths.push_back(ZynPath("\\data\\" + name));
+    return paths;
+}
 
 void ZynReadVisFeed(const TZynIniFile& ini, std::vector<TZynVisFeedEffect>& effects)
 {

@@ -5,7 +5,7 @@
 // take the parsed profile or the raw bytes, never a path, so they can be fed
 // any input: every count is bounded, nothing read can index outside what was
 // built, and a bad file costs a log line, not the program.
-// Depends on: config/kvFormula, platform/ZynIni, app/ZynLog.
+// Depends on: config/kvFormula, platform/ZynIni, platform/ZynPath, app/ZynLog.
 #pragma once
 
 #include "config/kvFormula.h"
@@ -46,6 +46,9 @@ struct TZynActiveMorph {
     TkvFormula Point;     // X, Y, Z, R, G, B, A from D1, D2 and the frame's inputs
     int32_t Row = 360;    // points per row, at least 1
 };
+
+// Full paths of the data folder's files with this extension (".visfeed"), in name order.
+std::vector<std::string> ZynDataFiles(const std::string& extension);
 
 // Appends the effects of a .visfeed profile. Section k of n goes to index
 // (length before) + n - k, so each file's effects sit at the end, reversed.

@@ -4,7 +4,6 @@
 #include "app/ZynLog.h"
 #include "config/ZynConstDef.h"
 #include "gfx/kvTex.h"
-#include "platform/ZynPath.h"
 #include "platform/ZynRandom.h"
 
 #include <GL/gl.h>
@@ -48,11 +47,9 @@ void TvisKessa::LoadEffects()
 {
     ZynLogLine("Loading Kessa Effects");
     Effects.clear();
-    for (const std::string& name : ZynListFiles("\\Data", ".visfeed")) {
-        std::string path = ZynPath("\\Data\\" + name);
+    for (const std::string& path : ZynDataFiles(".visfeed")) {
         ZynLogLine("Loading \"" + path + "\"");
-        TZynIniFile ini(path);
-        ZynReadVisFeed(ini, Effects);
+        ZynReadVisFeed(TZynIniFile(path), Effects);
     }
 }
 
@@ -296,22 +293,12 @@ void TvisKessa::Render(const TVisData& visData, float dt, float alpha)
     TZynScene::Render(visData, dt, alpha);
     BassTime += (Finite(visData.Bass) - 0.5f) * dt;
     AdvanceTimer(dt);
-    GLint viewport[4] = {0, 0, 1, 1};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    int32_t w = std::max(TexWidth, 1), h = std::max(TexHeight, 1);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glViewport(0, 0, w, h);
+    int32_t saved[4];
+    Aspect = BeginOwnTexture(saved);
     // Only the part that becomes the texture is cleared: a combination may
     // have drawn elsewhere on the screen already.
-    kvClearLowerLeft(w, h, GL_COLOR_BUFFER_BIT);
-    Aspect = viewport[3] > 0 ? float(viewport[2]) / float(viewport[3]) : 1.0f;
+    kvClearLowerLeft(std::max(TexWidth, 1), std::max(TexHeight, 1), GL_COLOR_BUFFER_BIT);
     glDisable(GL_DEPTH_TEST);
     DrawFeedback(visData, dt);
-    CopyToTexture(w, h, OwnTexture);
-    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
-    PresentOwnTexture(alpha);
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
+    EndOwnTexture(saved, alpha);
 }

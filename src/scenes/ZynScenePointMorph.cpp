@@ -5,7 +5,6 @@
 #include "config/ZynConstDef.h"
 #include "gfx/kvTex.h"
 #include "platform/ZynNumbers.h"
-#include "platform/ZynPath.h"
 #include "platform/ZynRandom.h"
 
 #include <GL/gl.h>
@@ -50,8 +49,7 @@ void TvisPointMorph::LoadShapes()
 {
     FileFrames.clear();
     ActiveMorphs.clear();
-    for (const std::string& name : ZynListFiles("\\data", ".morph")) {
-        std::string path = ZynPath("\\data\\" + name);
+    for (const std::string& path : ZynDataFiles(".morph")) {
         ZynLogLine("Loading Morphs from \"" + path + "\"");
         std::ifstream in(path, std::ios::binary | std::ios::ate);
         if (!in) continue;
@@ -67,11 +65,9 @@ void TvisPointMorph::LoadShapes()
         if (size > limit) ZynLogWarning("\"" + path + "\" is larger than " + std::to_string(limit) + " bytes, the rest is not read");
         ZynReadMorphFrames(bytes.data(), bytes.size(), path, FileFrames);
     }
-    for (const std::string& name : ZynListFiles("\\data", ".amorph")) {
-        std::string path = ZynPath("\\data\\" + name);
+    for (const std::string& path : ZynDataFiles(".amorph")) {
         ZynLogLine("Loading \"" + path + "\"");
-        TZynIniFile ini(path);
-        ZynReadActiveMorphs(ini, ActiveMorphs);
+        ZynReadActiveMorphs(TZynIniFile(path), ActiveMorphs);
     }
 }
 
@@ -255,20 +251,11 @@ void TvisPointMorph::DrawPoints(const TVisData& visData, float dt)
 void TvisPointMorph::Render(const TVisData& visData, float dt, float alpha)
 {
     TZynScene::Render(visData, dt, alpha);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    GLint viewport[4] = {0, 0, 1, 1};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    int32_t w = std::max(TexWidth, 1), h = std::max(TexHeight, 1);
-    Aspect = viewport[3] > 0 ? float(viewport[2]) / float(viewport[3]) : 1.0f;
-    glViewport(0, 0, w, h);
+    int32_t saved[4];
+    Aspect = BeginOwnTexture(saved);
     glDisable(GL_DEPTH_TEST);
-    if (OwnTexture == 0) kvClearLowerLeft(w, h, GL_COLOR_BUFFER_BIT);   // the first texture starts black
+    // The first texture starts black.
+    if (OwnTexture == 0) kvClearLowerLeft(std::max(TexWidth, 1), std::max(TexHeight, 1), GL_COLOR_BUFFER_BIT);
     DrawPoints(visData, dt);
-    CopyToTexture(w, h, OwnTexture);
-    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
-    PresentOwnTexture(alpha);
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
+    EndOwnTexture(saved, alpha);
 }

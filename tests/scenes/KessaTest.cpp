@@ -34,12 +34,7 @@ protected:
     void Start(const std::string& visfeed)
     {
         ASSERT_TRUE(S.Open(320, 240, 4));
-        std::filesystem::path data = std::filesystem::path(S.BaseDir()) / "data";
-        std::filesystem::remove(data);   // the runtime folder's data, linked in
-        std::filesystem::create_directories(data);
-        std::ofstream(data / "Test.visfeed") << visfeed;
-        S.UseScenes({KessaClass});
-        S.ShowScene(0);
+        ShowWithOwnData(S, KessaClass, {{"Test.visfeed", visfeed}});
     }
     TvisKessa& Scene() { return *static_cast<TvisKessa*>(S.Vis()->Scenes->Items(0)); }
     void Frames(int n, TInput input = TInput::Music)
@@ -160,15 +155,10 @@ TEST_F(KessaRender, AFileWithASyntaxErrorIsReportedAndTheOthersRun)
 {
     TLogLines log;
     ASSERT_TRUE(S.Open(320, 240, 4));
-    std::filesystem::path data = std::filesystem::path(S.BaseDir()) / "data";
-    std::filesystem::remove(data);
-    std::filesystem::create_directories(data);
-    std::ofstream(data / "Bad.visfeed") << "[MAIN]\ncount=1\n[1]\n" + Effect("MapA=(0.1+;R=1;G=1;B=1;A=1;", 1);
-    std::ofstream(data / "Good.visfeed") << "[MAIN]\ncount=1\n[1]\n" +
-                                                Effect("MapA=X; MapB=Y; R=0.9; G=0.9; B=0.9; A=1;", 3,
-                                                       "R=1; G=1; B=1; A=1; Radius=0.5; Theta=1;");
-    S.UseScenes({KessaClass});
-    S.ShowScene(0);
+    ShowWithOwnData(S, KessaClass,
+                    {{"Bad.visfeed", "[MAIN]\ncount=1\n[1]\n" + Effect("MapA=(0.1+;R=1;G=1;B=1;A=1;", 1)},
+                     {"Good.visfeed", "[MAIN]\ncount=1\n[1]\n" + Effect("MapA=X; MapB=Y; R=0.9; G=0.9; B=0.9; A=1;", 3,
+                                                                        "R=1; G=1; B=1; A=1; Radius=0.5; Theta=1;")}});
     EXPECT_GE(log.Containing("#FORMULA ERROR"), 1);
     EXPECT_EQ(Scene().EffectCount(), 2);
     zcKESSA_SceneTime = 0.2f;   // both effects come round

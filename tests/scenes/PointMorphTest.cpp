@@ -128,12 +128,7 @@ TEST(PointMorph, AllPointsAtTheOriginConvergeToACentredSpot)
 {
     TSession s;
     ASSERT_TRUE(s.Open(320, 240, 2));
-    std::filesystem::path data = std::filesystem::path(s.BaseDir()) / "data";
-    std::filesystem::remove(data);
-    std::filesystem::create_directories(data);
-    std::ofstream(data / "Origin.morph", std::ios::binary) << Frames(1);
-    s.UseScenes({MorphClass});
-    s.ShowScene(0);
+    ShowWithOwnData(s, MorphClass, {{"Origin.morph", Frames(1)}});
     for (int i = 0; i < 60; i++) ASSERT_TRUE(s.Frame(TInput::Music, 1.0f / 30));
     TImage img = s.Grab();
     double sum = 0, sx = 0, sy = 0;

@@ -2,13 +2,16 @@
 #pragma once
 
 #include "app/ZynLog.h"
+#include "engine/ZynSceneClass.h"
 #include "platform/ZynPath.h"
 #include "platform/kvLog.h"
+#include "support/ZynRenderHarness.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <unistd.h>
 #include <vector>
 
@@ -60,3 +63,17 @@ public:
     }
     std::vector<std::string> Lines;
 };
+
+// Gives an open session a data folder holding only these files (name, bytes)
+// instead of the runtime folder's, rebuilds its sequencer with the one scene
+// class and shows it as scene 0.
+inline void ShowWithOwnData(ZynRenderTest::TSession& s, const TZynSceneClass& cls,
+                            const std::vector<std::pair<std::string, std::string>>& files)
+{
+    std::filesystem::path data = std::filesystem::path(s.BaseDir()) / "data";
+    std::filesystem::remove(data);   // the runtime folder's data, linked in
+    std::filesystem::create_directories(data);
+    for (const auto& [name, bytes] : files) std::ofstream(data / name, std::ios::binary) << bytes;
+    s.UseScenes({cls});
+    s.ShowScene(0);
+}
