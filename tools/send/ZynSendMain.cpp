@@ -322,6 +322,8 @@ struct Source {
     bool loop = false;
     std::string name;                        // for messages
     std::vector<uint8_t> pcm;
+    std::vector<float> samples;
+    double owed = 0;                         // samples due, the fraction carried
 
     // Opens what args names. Returns 0 or the exit code (the error printed).
     int Open(const Options& o, const std::string& what)
@@ -355,6 +357,20 @@ struct Source {
                    std::to_string(rate) + " Hz)";
         }
         return 0;
+    }
+
+    // One frame's samples into the analyser. 0: nothing was left; 1: fed,
+    // more to come; 2: fed the last.
+    int Feed(const Options& o, TZynAudioAnalyser& an)
+    {
+        owed += rate / o.rate;
+        size_t want = (size_t)owed;
+        owed -= (double)want;
+        samples.clear();
+        bool more = Next(want, o, samples);
+        if (samples.empty() && !more) return 0;
+        an.Push(samples.data(), samples.size());
+        return more ? 1 : 2;
     }
 
     // Appends up to n samples to out. False at the end of the input.
@@ -425,20 +441,13 @@ int CmdVis(const Options& o)
     TZynAudioAnalyser analyser(src.rate, (float)o.gain);
     std::fprintf(stderr, "zyn-send: streaming %s to %s:%d, %g packets/s (Ctrl-C stops)\n", src.name.c_str(),
                  o.host.c_str(), o.port, o.rate);
-    const double hop = src.rate / o.rate;   // samples per packet
     const float dt = (float)(1.0 / o.rate);
-    std::vector<float> samples;
     auto start = Clock::now();
     uint64_t n = 0;
-    double bassSum = 0, owed = 0;
+    double bassSum = 0;
     for (; !Stop; n++) {
-        owed += hop;
-        size_t want = (size_t)owed;
-        owed -= (double)want;
-        samples.clear();
-        bool more = src.Next(want, o, samples);
-        if (samples.empty() && !more) break;
-        analyser.Push(samples.data(), samples.size());
+        int fed = src.Feed(o, analyser);
+        if (fed == 0) break;
         TVisData vis = analyser.Frame(dt);
         bassSum += vis.Bass;
         uint8_t bytes[ZynVisDataSize];
@@ -446,7 +455,7 @@ int CmdVis(const Options& o)
         if (!SendPacket(tx, o, ZynMakeVisDataPacket(bytes))) return 1;
         if (o.verbose && n % (uint64_t)std::max(1.0, o.rate) == 0)
             std::fprintf(stderr, "t=%.2fs bass=%.3f beat=%.3f\n", (double)analyser.SamplesIn() / src.rate, vis.Bass, vis.Beat);
-        if (!more) break;
+        if (fed == 2) break;
         if (src.kind != Source::Stdin)   // stdin is paced by its producer, capture by the clock
             std::this_thread::sleep_until(start + std::chrono::microseconds((long long)((double)(n + 1) * 1e6 / o.rate)));
     }
@@ -465,20 +474,12 @@ int CmdAnalyse(const Options& o)
     const bool live = src.kind == Source::Capture;
     const double seconds = o.seconds >= 0 ? o.seconds : 10.0;   // capture: how long to listen
     TZynAudioAnalyser analyser(src.rate, (float)o.gain);
-    const double hop = src.rate / o.rate;
     const float dt = (float)(1.0 / o.rate);
-    std::vector<float> samples;
-    double owed = 0;
     auto start = Clock::now();
     for (uint64_t n = 0; !Stop; n++) {
         if (live && (double)n / o.rate >= seconds) break;
-        owed += hop;
-        size_t want = (size_t)owed;
-        owed -= (double)want;
-        samples.clear();
-        bool more = src.Next(want, o, samples);
-        if (samples.empty() && !more) break;
-        analyser.Push(samples.data(), samples.size());
+        int fed = src.Feed(o, analyser);
+        if (fed == 0) break;
         TVisData vis = analyser.Frame(dt);
         std::vector<double> onsets = analyser.TakeOnsets();
         if (o.beats)
@@ -490,7 +491,7 @@ int CmdAnalyse(const Options& o)
             std::fflush(stdout);
             std::this_thread::sleep_until(start + std::chrono::microseconds((long long)((double)(n + 1) * 1e6 / o.rate)));
         }
-        if (!more) break;
+        if (fed == 2) break;
     }
     if (live) {
         std::string err = src.capture.TakeError();
