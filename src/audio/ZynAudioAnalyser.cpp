@@ -130,8 +130,12 @@ void TZynAudioAnalyser::RunHop()
         // The candidate hop's window ended at sample Hops * Hop.
         Onsets.push_back((double(Hops) * Hop - OnsetOffsetSamples) / Rate);
     }
+    // Bass does not wait for the peak to be confirmed: a rise that already
+    // clears the thresholds lifts it a hop (5.8 ms) sooner.
+    const bool rising = rise >= RiseMin && rise >= RiseOfPeak * PeakTrack && levelDb > LevelGateDb &&
+                        (!HaveOnset || Hops - LastOnsetHop >= minGap);
     LastDb = levelDb;
-    UpdateLevels(levelDb, onset);
+    UpdateLevels(levelDb, onset || rising);
     Hops++;
 }
 

@@ -4,6 +4,8 @@
 #include "audio/ZynAudioAnalyser.h"
 #include "audio/ZynAudioCapture.h"
 #include "audio/ZynAudioFile.h"
+
+#include <pulse/simple.h>
 #include "app/ZynPacket.h"
 #include "app/ZynPacketSocket.h"
 
@@ -62,6 +64,8 @@ const char* Usage =
     "                            plays; --synthetic: from a synthetic beat\n"
     "  analyse FILE|capture      print time, Bass, Beat and kick (0/1) per frame; --beats: kick times\n"
     "  sources                   list the sound server's sources (for --source)\n"
+    "  latency                   play 8 kicks to the default output, capture them and print how many\n"
+    "                            ms each took from the loudspeaker to Bass\n"
     "  make-loop [NAME FILE]     write drum loop NAME of the beat test set, print its kick times\n"
     "                            (no NAME: list the loops)\n"
     "  get NAME                  print the value of a constant (e.g. MAIN.ScreenX)\n"
@@ -501,6 +505,89 @@ int CmdAnalyse(const Options& o)
     return 0;
 }
 
+// latency: plays kicks to the default output while capturing its monitor (or
+// --source) and prints how long each takes from the loudspeaker to Bass.
+int CmdLatency(const Options& o)
+{
+    if (o.args.size() != 1) return Fail("usage: zyn-send latency", 2);
+    TZynAudioCapture capture;
+    std::string err;
+    if (!capture.Start(o.source, err)) return Fail(err, 2);
+    {   // A new recording stream can take a moment before its first sound.
+        float skip[4096];
+        size_t got = 0;
+        for (int i = 0; i < 5000 && !got && !Stop; i++) {
+            got = capture.Read(skip, 4096);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        if (!got) return Fail("the capture stream delivered nothing within 5 s", 2);
+    }
+    const int rate = TZynAudioCapture::Rate;
+    pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, (uint32_t)rate, 1};
+    pa_buffer_attr attr{};
+    attr.maxlength = attr.prebuf = attr.minreq = (uint32_t)-1;
+    attr.tlength = (uint32_t)pa_usec_to_bytes(20000, &spec);
+    int code = 0;
+    pa_simple* play = pa_simple_new(nullptr, "zyn-send", PA_STREAM_PLAYBACK, nullptr, "latency kicks", &spec, nullptr,
+                                    &attr, &code);
+    if (!play) return Fail(ZynPulseErrorText(code, ""), 2);
+    using Sec = std::chrono::duration<double>;
+    const auto t0 = Clock::now();
+    auto now = [&] { return Sec(Clock::now() - t0).count(); };
+    const int kicks = 8;
+    std::atomic<int> played{0};
+    std::vector<double> playedAt(kicks, 0.0);   // written before played is raised
+    std::thread player([&] {
+        const size_t chunk = 220, beat = (size_t)rate / 2;
+        std::vector<float> buf(chunk);
+        for (size_t pos = 0; pos < beat * (kicks + 2) && !Stop; pos += chunk) {
+            int kickAt = -1;
+            for (size_t i = 0; i < chunk; i++) {
+                size_t p = pos + i, k = p / beat, in = p % beat;
+                double t = (double)in / rate;
+                bool on = k >= 1 && k <= (size_t)kicks;   // one quiet beat first
+                if (on && in == 0) kickAt = (int)i;
+                buf[i] = on ? (float)(0.8 * std::sin(2 * 3.14159265358979 * 60.0 * t) * std::exp(-t * 9.0)) : 0.0f;
+            }
+            int e = 0;
+            if (pa_simple_write(play, buf.data(), buf.size() * sizeof(float), &e) < 0) break;
+            if (kickAt >= 0) {   // the chunk's last sample is heard after the stream's latency
+                pa_usec_t us = pa_simple_get_latency(play, &e);
+                int k = (int)((pos + (size_t)kickAt) / beat) - 1;
+                playedAt[(size_t)k] = now() + (double)us / 1e6 - (double)(chunk - (size_t)kickAt) / rate;
+                played = k + 1;
+            }
+        }
+        pa_simple_drain(play, nullptr);
+    });
+    TZynAudioAnalyser an(rate);
+    std::vector<double> ms;
+    float buf[4096];
+    float lastBass = 0;
+    while (!Stop && now() < 0.5 * (kicks + 3)) {
+        size_t n;
+        while ((n = capture.Read(buf, 4096)) > 0) an.Push(buf, n);
+        float bass = an.Bass();
+        int k = played.load();
+        if (bass > 0.5f && lastBass <= 0.5f && k > 0 && (int)ms.size() < k)
+            ms.push_back((now() - playedAt[ms.size()]) * 1000);
+        lastBass = bass;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    player.join();
+    pa_simple_free(play);
+    err = capture.TakeError();
+    if (!err.empty()) return Fail(err, 2);
+    if (ms.size() < (size_t)kicks / 2)
+        return Fail("heard " + std::to_string(ms.size()) + " of " + std::to_string(kicks) +
+                    " kicks: is the captured source the monitor of the output that plays them?", 2);
+    for (double m : ms) std::printf("%.1f\n", m);
+    std::sort(ms.begin(), ms.end());
+    std::fprintf(stderr, "zyn-send: sound to Bass %.1f ms (median of %zu kicks), at most %.1f ms\n", ms[ms.size() / 2],
+                 ms.size(), ms.back());
+    return 0;
+}
+
 int CmdSources(const Options& o)
 {
     if (o.args.size() != 1) return Fail("usage: zyn-send sources", 2);
@@ -629,6 +716,7 @@ int main(int argc, char** argv)
     if (cmd == "make-wav") return CmdMakeWav(o);
     if (cmd == "analyse") return CmdAnalyse(o);
     if (cmd == "sources") return CmdSources(o);
+    if (cmd == "latency") return CmdLatency(o);
     if (cmd == "make-loop") return CmdMakeLoop(o);
     if (cmd == "ping") return o.args.size() == 1 ? CmdPing(o) : Fail("usage: zyn-send ping", 2);
     return CmdSimple(o);
