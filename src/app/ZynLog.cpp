@@ -14,7 +14,7 @@ std::string ZynLogFileName = "ZynLog.txt";
 static std::function<void(const std::string&)> g_consoleSink;
 static std::function<void()> g_quitHook;
 
-static std::string LogPath() { return ZynPath("\\" + ZynLogFileName); }
+static std::string LogPath() { return ZynPath("\\" + ZynLogFileName, ZynPlace::Log); }
 
 void ZynLogSetConsoleSink(std::function<void(const std::string&)> sink) { g_consoleSink = std::move(sink); }
 void ZynLogSetQuitHook(std::function<void()> quit) { g_quitHook = std::move(quit); }
@@ -25,7 +25,7 @@ void ZynLogClear()
     if (!f) return;     // silent: later lines are appended if the file can be opened then
     std::fprintf(f, " Zy/Quarvel Log File\n");
     std::fprintf(f, "----------------------------------------v1.54-\n");
-    std::fprintf(f, " BASE DIR: %s\n", ZynBaseDir().c_str());
+    std::fprintf(f, " BASE DIR: %s\n", ZynBaseDirDescription().c_str());
     std::fprintf(f, "----------------------------------------------\n");
     std::fprintf(f, "\n");
     std::fclose(f);

@@ -30,15 +30,15 @@ std::string ZynPulseErrorText(int code, const std::string& source)
 bool TZynAudioCapture::Start(const std::string& source, std::string& error)
 {
     Stop();
-    pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, Rate, 2};
+    pa_sample_spec format{PA_SAMPLE_FLOAT32LE, Rate, 2};
     // Small fragments: the server hands over sound every 5 ms, keeping the latency low.
     pa_buffer_attr attr{};
     attr.maxlength = uint32_t(-1);
     attr.tlength = attr.prebuf = attr.minreq = uint32_t(-1);
-    attr.fragsize = uint32_t(pa_usec_to_bytes(5000, &spec));
+    attr.fragsize = uint32_t(pa_usec_to_bytes(5000, &format));
     const std::string dev = source.empty() ? ZynDefaultMonitor : source;
     int err = 0;
-    pa_simple* s = pa_simple_new(nullptr, "Zyn", PA_STREAM_RECORD, dev.c_str(), "visualiser input", &spec, nullptr,
+    pa_simple* s = pa_simple_new(nullptr, "Zyn", PA_STREAM_RECORD, dev.c_str(), "visualiser input", &format, nullptr,
                                  &attr, &err);
     if (!s) {
         error = ZynPulseErrorText(err, source);
