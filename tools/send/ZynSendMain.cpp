@@ -523,12 +523,12 @@ int CmdLatency(const Options& o)
         if (!got) return Fail("the capture stream delivered nothing within 5 s", 2);
     }
     const int rate = TZynAudioCapture::Rate;
-    pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, (uint32_t)rate, 1};
+    pa_sample_spec format{PA_SAMPLE_FLOAT32LE, (uint32_t)rate, 1};
     pa_buffer_attr attr{};
     attr.maxlength = attr.prebuf = attr.minreq = (uint32_t)-1;
-    attr.tlength = (uint32_t)pa_usec_to_bytes(20000, &spec);
+    attr.tlength = (uint32_t)pa_usec_to_bytes(20000, &format);
     int code = 0;
-    pa_simple* play = pa_simple_new(nullptr, "zyn-send", PA_STREAM_PLAYBACK, nullptr, "latency kicks", &spec, nullptr,
+    pa_simple* play = pa_simple_new(nullptr, "zyn-send", PA_STREAM_PLAYBACK, nullptr, "latency kicks", &format, nullptr,
                                     &attr, &code);
     if (!play) return Fail(ZynPulseErrorText(code, ""), 2);
     using Sec = std::chrono::duration<double>;
