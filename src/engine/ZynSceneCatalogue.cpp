@@ -20,7 +20,6 @@
 #include "scenes/ZynSceneHyperMorph.h"
 #include "scenes/ZynSceneKessa.h"
 #include "scenes/ZynSceneParticle.h"
-#include "scenes/ZynScenePlaceholder.h"
 #include "scenes/ZynScenePlasma.h"
 #include "scenes/ZynScenePointMorph.h"
 #include "scenes/ZynScenePointRender.h"
@@ -39,7 +38,6 @@
 
 const std::vector<TZynSceneClass>& ZynSceneCatalogue()
 {
-    // Placeholder arguments: class, name, section, texture slots, own texture.
     static const std::vector<TZynSceneClass> scenes = {
         ZynSceneClassOf<TvisSnakeCube>("TvisSnakeCube"),
         ZynSceneClassOf<TvisPointMorph>("TvisPointMorph"),
