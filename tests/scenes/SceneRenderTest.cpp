@@ -38,6 +38,10 @@ const TSceneExpect kExpect[] = {
     {"TvisPointRender", false, true},   // dots shrink to nothing without bass
     {"TvisWMorph", false, true},        // balls glide, zoom and tumble with bass and beat only
     {"TvisHyperMorph", false, true},
+    {"TvisSparkSphere", true, true},   // the paths creep on without bass
+    {"TvisSparks", true, true},        // trails follow the clock
+    {"TvisParticle", true, true},      // the swarm orbits under its own force
+    {"TvisPlasma", true, true},
     {"TvisVortex", true, false},        // only time moves the flight
     {"TvisBlit", false, false},
     {"TvisWarp", false, false},
