@@ -500,7 +500,6 @@ int CmdAnalyse(const Options& o)
     if (live) {
         std::string err = src.capture.TakeError();
         if (!err.empty()) return Fail(err, 2);
-        std::fprintf(stderr, "zyn-send: capture latency at the server %.1f ms\n", src.capture.ServerLatency() * 1000);
     }
     return 0;
 }
