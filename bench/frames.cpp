@@ -3,12 +3,11 @@
 // Prints, per scene and per transition, the median and worst milliseconds per
 // frame over a few hundred frames of synthesised music (and, per scene, the
 // first frame after changing into it). A transition frame includes both
-// scenes and the fader. Placeholder scenes are skipped; the scene
+// scenes and the fader. The scene
 // combinations (predefines) of the runtime folder are measured too, and what
 // the main menu and the console window add to a frame.
 #include "console/ZynConsole.h"
 #include "engine/ZynSceneCatalogue.h"
-#include "scenes/ZynScenePlaceholder.h"
 #include "support/ZynRenderHarness.h"
 #include "ui/ZynUI.h"
 #include "ui/ZynWindowConsole.h"
@@ -127,13 +126,6 @@ void BM_Window(benchmark::State& state)
     state.counters["added_ms"] = added[added.size() / 2];
 }
 
-bool IsPlaceholder(const TZynSceneClass& c)
-{
-    // Placeholder records carry the real class name: look at the instance type.
-    std::unique_ptr<TZynScene> probe(c.MakeBlank());
-    return dynamic_cast<TZynScenePlaceholder*>(probe.get()) != nullptr;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -141,7 +133,6 @@ int main(int argc, char** argv)
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     const auto& scenes = ZynSceneCatalogue();
     for (size_t i = 0; i < scenes.size(); i++) {
-        if (IsPlaceholder(scenes[i])) continue;
         benchmark::RegisterBenchmark(("scene/" + scenes[i].ClassName).c_str(), BM_Scene)
             ->Arg(int64_t(i))->Iterations(300)->Unit(benchmark::kMillisecond);
     }

@@ -29,38 +29,15 @@ constexpr float SlowBassSeconds = 0.5f;
 
 float Clean(float v) { return std::isfinite(v) ? std::clamp(v, -1.0f, 1.0f) : 0.0f; }
 
-// Only the magnitudes: aubio_fft_do would also work out every phase, the
-// larger part of the cost.
-void Magnitudes(aubio_fft_t* fft, fvec_t* in, fvec_t* complex, cvec_t* out)
-{
-    aubio_fft_do_complex(fft, in, complex);
-    aubio_fft_get_norm(complex, out);
-}
-
 uint8_t ToByte(float v) { return static_cast<uint8_t>(std::clamp(std::lrint(v), 0L, 255L)); }
 }  // namespace
 
 TZynAudioAnalyser::TZynAudioAnalyser(int sampleRate, float bassGain)
     : Rate(std::max(sampleRate, 1000)), Gain(bassGain), History(FftSize, 0.0f)
 {
-    OnsetFft = new_aubio_fft(OnsetWindow);
-    OnsetIn = new_fvec(OnsetWindow);
-    OnsetComplex = new_fvec(OnsetWindow);
-    Grain = new_cvec(OnsetWindow);
-    fvec_t* ow = new_aubio_window(const_cast<char*>("hanningz"), OnsetWindow);
-    OnsetHann.assign(ow->data, ow->data + OnsetWindow);
-    del_fvec(ow);
     const float bw = float(Rate) / float(OnsetWindow);
     BandLo = std::max<size_t>(1, size_t(std::ceil(30.0f / bw)));
     BandHi = std::max(BandLo, size_t(std::floor(150.0f / bw)));
-
-    Fft = new_aubio_fft(FftSize);
-    FftIn = new_fvec(FftSize);
-    FftComplex = new_fvec(FftSize);
-    FftOut = new_cvec(FftSize);
-    fvec_t* w = new_aubio_window(const_cast<char*>("hanning"), FftSize);
-    Hann.assign(w->data, w->data + FftSize);
-    del_fvec(w);
 
     // 576 log-spaced display bands from 20 Hz up.
     const float fmax = std::min(16000.0f, 0.5f * float(Rate));
@@ -78,16 +55,33 @@ TZynAudioAnalyser::TZynAudioAnalyser(int sampleRate, float bassGain)
     }
 }
 
-TZynAudioAnalyser::~TZynAudioAnalyser()
+TZynAudioAnalyser::~TZynAudioAnalyser() = default;
+
+TZynAudioAnalyser::TFft::TFft(size_t size, const char* window)
+    : Size(size), Fft(new_aubio_fft(uint_t(size))), In(new_fvec(uint_t(size))), Complex(new_fvec(uint_t(size))),
+      Out(new_cvec(uint_t(size)))
 {
-    del_aubio_fft(OnsetFft);
-    del_fvec(OnsetIn);
-    del_fvec(OnsetComplex);
+    fvec_t* w = new_aubio_window(const_cast<char*>(window), uint_t(size));
+    Window.assign(w->data, w->data + size);
+    del_fvec(w);
+}
+
+TZynAudioAnalyser::TFft::~TFft()
+{
     del_aubio_fft(Fft);
-    del_cvec(Grain);
-    del_fvec(FftIn);
-    del_fvec(FftComplex);
-    del_cvec(FftOut);
+    del_fvec(In);
+    del_fvec(Complex);
+    del_cvec(Out);
+}
+
+const float* TZynAudioAnalyser::TFft::Magnitudes(const std::vector<float>& history, size_t pos)
+{
+    const size_t n = history.size();
+    for (size_t i = 0; i < Size; i++) In->data[i] = history[(pos + n - Size + i) % n] * Window[i];
+    // Only the magnitudes: aubio_fft_do would also work out every phase, the larger part of the cost.
+    aubio_fft_do_complex(Fft, In, Complex);
+    aubio_fft_get_norm(Complex, Out);
+    return Out->norm;
 }
 
 void TZynAudioAnalyser::Push(const float* mono, size_t n)
@@ -106,12 +100,9 @@ void TZynAudioAnalyser::Push(const float* mono, size_t n)
 
 void TZynAudioAnalyser::RunHop()
 {
-    // The newest OnsetWindow samples, windowed.
-    for (size_t i = 0; i < OnsetWindow; i++)
-        OnsetIn->data[i] = History[(HistoryPos + FftSize - OnsetWindow + i) % FftSize] * OnsetHann[i];
-    Magnitudes(OnsetFft, OnsetIn, OnsetComplex, Grain);
+    const float* mag = Onset.Magnitudes(History, HistoryPos);
     float energy = 0;
-    for (size_t k = BandLo; k <= BandHi; k++) energy += Grain->norm[k] * Grain->norm[k];
+    for (size_t k = BandLo; k <= BandHi; k++) energy += mag[k] * mag[k];
     // A windowed sine spreads over three bins (1, 1/2, 1/2): energy 1.5 a^2.
     const float amp = std::sqrt(energy / 1.5f) * HannScale(OnsetWindow);
     const float levelDb = 20.0f * std::log10(amp + 1e-9f);
@@ -139,8 +130,12 @@ void TZynAudioAnalyser::RunHop()
         // The candidate hop's window ended at sample Hops * Hop.
         Onsets.push_back((double(Hops) * Hop - OnsetOffsetSamples) / Rate);
     }
+    // Bass does not wait for the peak to be confirmed: a rise that already
+    // clears the thresholds lifts it a hop (5.8 ms) sooner.
+    const bool rising = rise >= RiseMin && rise >= RiseOfPeak * PeakTrack && levelDb > LevelGateDb &&
+                        (!HaveOnset || Hops - LastOnsetHop >= minGap);
     LastDb = levelDb;
-    UpdateLevels(levelDb, onset);
+    UpdateLevels(levelDb, onset || rising);
     Hops++;
 }
 
@@ -178,12 +173,11 @@ TVisData TZynAudioAnalyser::Frame(float dt)
     v.Bass = BassLevel;
     v.Beat = BeatLevel;
     // History in time order: oldest at HistoryPos.
-    for (size_t i = 0; i < FftSize; i++) FftIn->data[i] = History[(HistoryPos + i) % FftSize] * Hann[i];
     for (size_t i = 0; i < size_t(kVisSamples); i++) {
         float s = History[(HistoryPos + FftSize - kVisSamples + i) % FftSize];
         v.Waveform[i] = ToByte(128.0f + s * 127.0f);
     }
-    Magnitudes(Fft, FftIn, FftComplex, FftOut);
+    const float* mag = Display.Magnitudes(History, HistoryPos);
     const float scale = HannScale(FftSize);
     const int nbins = int(FftSize / 2);
     for (size_t i = 0; i < size_t(kVisSamples); i++) {
@@ -191,12 +185,12 @@ TVisData TZynAudioAnalyser::Frame(float dt)
         float m;
         if (hi - lo >= 2) {   // wide band: its strongest bin
             m = 0;
-            for (int k = lo; k < hi; k++) m = std::max(m, FftOut->norm[k]);
+            for (int k = lo; k < hi; k++) m = std::max(m, mag[k]);
         } else {              // narrower than a bin: interpolate at its centre
             float p = std::min(BandPos[i], float(nbins - 1));
             int k = int(p);
             float f = p - float(k);
-            m = FftOut->norm[k] * (1.0f - f) + FftOut->norm[std::min(k + 1, nbins)] * f;
+            m = mag[k] * (1.0f - f) + mag[std::min(k + 1, nbins)] * f;
         }
         float d = 20.0f * std::log10(m * scale + 1e-9f) + Tilt[i];
         v.Spectrum[i] = ToByte((d + 72.0f) * (255.0f / 72.0f));

@@ -66,15 +66,23 @@ private:
     size_t SinceHop = 0;          // samples since the last hop
     uint64_t Hops = 0;
 
-    aubio_fft_t* OnsetFft = nullptr;
-    fvec_t* OnsetIn = nullptr;
-    fvec_t* OnsetComplex = nullptr;
-    aubio_fft_t* Fft = nullptr;
-    cvec_t* Grain = nullptr;     // magnitudes of the detector's window
-    fvec_t* FftIn = nullptr;
-    fvec_t* FftComplex = nullptr;
-    cvec_t* FftOut = nullptr;
-    std::vector<float> Hann, OnsetHann;
+    // An aubio FFT of the newest Size samples under a window, magnitudes only.
+    struct TFft {
+        TFft(size_t size, const char* window);
+        ~TFft();
+        TFft(const TFft&) = delete;
+        TFft& operator=(const TFft&) = delete;
+        // history: a ring of at least Size samples, oldest at pos.
+        const float* Magnitudes(const std::vector<float>& history, size_t pos);
+        size_t Size;
+        aubio_fft_t* Fft;
+        fvec_t* In;
+        fvec_t* Complex;
+        cvec_t* Out;
+        std::vector<float> Window;
+    };
+    TFft Onset{OnsetWindow, "hanningz"};   // the kick detector's
+    TFft Display{FftSize, "hanning"};      // the record's spectrum
     size_t BandLo = 1, BandHi = 3;   // detector FFT bins of the kick band
     std::vector<int> BandOfBin;      // spectrum: first FFT bin of each band edge
     std::vector<float> BandPos;      // spectrum: fractional FFT bin of each band centre

@@ -58,7 +58,6 @@ void TZynAudioCapture::Loop()
     constexpr size_t Frames = 220;   // 5 ms
     float inter[Frames * 2];
     float mono[Frames];
-    auto lastLatency = std::chrono::steady_clock::now() - std::chrono::seconds(1);
     while (!Quit) {
         int err = 0;
         if (pa_simple_read(s, inter, sizeof inter, &err) < 0) {
@@ -68,12 +67,6 @@ void TZynAudioCapture::Loop()
         }
         for (size_t i = 0; i < Frames; i++) mono[i] = 0.5f * (inter[2 * i] + inter[2 * i + 1]);
         Ring.Write(mono, Frames);
-        auto now = std::chrono::steady_clock::now();
-        if (now - lastLatency > std::chrono::milliseconds(500)) {
-            pa_usec_t us = pa_simple_get_latency(s, &err);
-            if (us != pa_usec_t(-1)) LatencyUs = us;
-            lastLatency = now;
-        }
     }
 }
 

@@ -38,8 +38,6 @@ public:
     uint64_t TakeDropped() { return Ring.TakeDropped(); }
     // Frame thread: the error that ended the capture thread ("" while it runs well).
     std::string TakeError();
-    // Seconds of sound the server holds before we see it.
-    double ServerLatency() const { return LatencyUs.load() / 1e6; }
 
 private:
     void Loop();
@@ -48,7 +46,6 @@ private:
     std::thread Thread;
     std::atomic<bool> Quit{false};
     std::atomic<bool> Failed{false};
-    std::atomic<uint64_t> LatencyUs{0};
     std::string Error;        // written by the thread before Failed is set
     TZynAudioRing Ring;
 };

@@ -19,12 +19,15 @@
 #include "scenes/ZynSceneFractCube.h"
 #include "scenes/ZynSceneHyperMorph.h"
 #include "scenes/ZynSceneKessa.h"
-#include "scenes/ZynScenePlaceholder.h"
+#include "scenes/ZynSceneParticle.h"
+#include "scenes/ZynScenePlasma.h"
 #include "scenes/ZynScenePointMorph.h"
 #include "scenes/ZynScenePointRender.h"
 #include "scenes/ZynSceneRecurse.h"
 #include "scenes/ZynSceneSkyBox.h"
 #include "scenes/ZynSceneSnakeCube.h"
+#include "scenes/ZynSceneSparkSphere.h"
+#include "scenes/ZynSceneSparks.h"
 #include "scenes/ZynSceneSphere.h"
 #include "scenes/ZynSceneTorus.h"
 #include "scenes/ZynSceneTunnel.h"
@@ -35,12 +38,11 @@
 
 const std::vector<TZynSceneClass>& ZynSceneCatalogue()
 {
-    // Placeholder arguments: class, name, section, texture slots, own texture.
     static const std::vector<TZynSceneClass> scenes = {
         ZynSceneClassOf<TvisSnakeCube>("TvisSnakeCube"),
         ZynSceneClassOf<TvisPointMorph>("TvisPointMorph"),
-        ZynPlaceholderScene("TvisSparkSphere", "Spark Sphere", "SSPHERE", 1, false),
-        ZynPlaceholderScene("TvisSparks", "Flying Sparks", "SPARK", 1, false),
+        ZynSceneClassOf<TvisSparkSphere>("TvisSparkSphere"),
+        ZynSceneClassOf<TvisSparks>("TvisSparks"),
         ZynSceneClassOf<TvisKessa>("TvisKessa"),
         ZynSceneClassOf<TvisCubeField>("TvisCubeField"),
         ZynSceneClassOf<TvisCubeField2>("TvisCubeField2"),
@@ -55,8 +57,8 @@ const std::vector<TZynSceneClass>& ZynSceneCatalogue()
         ZynSceneClassOf<TvisSphere>("TvisSphere"),
         ZynSceneClassOf<TvisSkyBox>("TvisSkyBox"),
         ZynSceneClassOf<TvisRecurse>("TvisRecurse"),
-        ZynPlaceholderScene("TvisParticle", "Particle", "PARTICLE", 1, false),
-        ZynPlaceholderScene("TvisPlasma", "Plasma Ball", "PLASMA", 2, false),
+        ZynSceneClassOf<TvisParticle>("TvisParticle"),
+        ZynSceneClassOf<TvisPlasma>("TvisPlasma"),
         ZynSceneClassOf<TvisBlit>("TvisBlit"),
         ZynSceneClassOf<TvisWarp>("TvisWarp"),
         ZynSceneClassOf<TvisWrap>("TvisWrap"),

@@ -99,11 +99,19 @@ wav="$TMP/song.wav"
 "$RT/zyn-send" make-wav "$wav" --seconds 6 --quiet-after 3
 "${SEND[@]}" vis "$wav" &
 VPID=$!
-sleep 0.5
-peak() { local m=0 v; for _ in $(seq 20); do v=$("${SEND[@]}" get BASE.Bass); m=$(awk -v a="$m" -v b="$v" 'BEGIN { print (b > a) ? b : a }'); sleep 0.04; done; echo "$m"; }
-loud=$(peak)
-sleep 1.2
-quiet=$(peak)
+sleep 0.3
+# peak SECONDS: the highest BASE.Bass read back within that time.
+peak() {
+  local m=0 v end=$(( $(date +%s%N) + ${1%.*} * 1000000000 + 10#${1#*.} * 100000000 ))
+  while [ "$(date +%s%N)" -lt "$end" ]; do
+    v=$("${SEND[@]}" get BASE.Bass)
+    m=$(awk -v a="$m" -v b="$v" 'BEGIN { print (b > a) ? b : a }')
+  done
+  echo "$m"
+}
+loud=$(peak 2.4)
+sleep 0.6
+quiet=$(peak 2.0)
 wait "$VPID"
 echo "BASE.Bass peak in the loud half $loud, in the quiet half $quiet"
 check "bass follows the music" "1" "$(awk -v a="$loud" -v b="$quiet" 'BEGIN { print (a > 0.8 && b < 0.4 && a - b > 0.5) ? 1 : 0 }')"

@@ -4,6 +4,8 @@
 #include "audio/ZynAudioAnalyser.h"
 #include "audio/ZynAudioCapture.h"
 #include "audio/ZynAudioFile.h"
+
+#include <pulse/simple.h>
 #include "app/ZynPacket.h"
 #include "app/ZynPacketSocket.h"
 
@@ -62,6 +64,8 @@ const char* Usage =
     "                            plays; --synthetic: from a synthetic beat\n"
     "  analyse FILE|capture      print time, Bass, Beat and kick (0/1) per frame; --beats: kick times\n"
     "  sources                   list the sound server's sources (for --source)\n"
+    "  latency                   play 8 kicks to the default output, capture them and print how many\n"
+    "                            ms each took from the loudspeaker to Bass\n"
     "  make-loop [NAME FILE]     write drum loop NAME of the beat test set, print its kick times\n"
     "                            (no NAME: list the loops)\n"
     "  get NAME                  print the value of a constant (e.g. MAIN.ScreenX)\n"
@@ -322,6 +326,8 @@ struct Source {
     bool loop = false;
     std::string name;                        // for messages
     std::vector<uint8_t> pcm;
+    std::vector<float> samples;
+    double owed = 0;                         // samples due, the fraction carried
 
     // Opens what args names. Returns 0 or the exit code (the error printed).
     int Open(const Options& o, const std::string& what)
@@ -355,6 +361,20 @@ struct Source {
                    std::to_string(rate) + " Hz)";
         }
         return 0;
+    }
+
+    // One frame's samples into the analyser. 0: nothing was left; 1: fed,
+    // more to come; 2: fed the last.
+    int Feed(const Options& o, TZynAudioAnalyser& an)
+    {
+        owed += rate / o.rate;
+        size_t want = (size_t)owed;
+        owed -= (double)want;
+        samples.clear();
+        bool more = Next(want, o, samples);
+        if (samples.empty() && !more) return 0;
+        an.Push(samples.data(), samples.size());
+        return more ? 1 : 2;
     }
 
     // Appends up to n samples to out. False at the end of the input.
@@ -425,20 +445,13 @@ int CmdVis(const Options& o)
     TZynAudioAnalyser analyser(src.rate, (float)o.gain);
     std::fprintf(stderr, "zyn-send: streaming %s to %s:%d, %g packets/s (Ctrl-C stops)\n", src.name.c_str(),
                  o.host.c_str(), o.port, o.rate);
-    const double hop = src.rate / o.rate;   // samples per packet
     const float dt = (float)(1.0 / o.rate);
-    std::vector<float> samples;
     auto start = Clock::now();
     uint64_t n = 0;
-    double bassSum = 0, owed = 0;
+    double bassSum = 0;
     for (; !Stop; n++) {
-        owed += hop;
-        size_t want = (size_t)owed;
-        owed -= (double)want;
-        samples.clear();
-        bool more = src.Next(want, o, samples);
-        if (samples.empty() && !more) break;
-        analyser.Push(samples.data(), samples.size());
+        int fed = src.Feed(o, analyser);
+        if (fed == 0) break;
         TVisData vis = analyser.Frame(dt);
         bassSum += vis.Bass;
         uint8_t bytes[ZynVisDataSize];
@@ -446,7 +459,7 @@ int CmdVis(const Options& o)
         if (!SendPacket(tx, o, ZynMakeVisDataPacket(bytes))) return 1;
         if (o.verbose && n % (uint64_t)std::max(1.0, o.rate) == 0)
             std::fprintf(stderr, "t=%.2fs bass=%.3f beat=%.3f\n", (double)analyser.SamplesIn() / src.rate, vis.Bass, vis.Beat);
-        if (!more) break;
+        if (fed == 2) break;
         if (src.kind != Source::Stdin)   // stdin is paced by its producer, capture by the clock
             std::this_thread::sleep_until(start + std::chrono::microseconds((long long)((double)(n + 1) * 1e6 / o.rate)));
     }
@@ -465,20 +478,12 @@ int CmdAnalyse(const Options& o)
     const bool live = src.kind == Source::Capture;
     const double seconds = o.seconds >= 0 ? o.seconds : 10.0;   // capture: how long to listen
     TZynAudioAnalyser analyser(src.rate, (float)o.gain);
-    const double hop = src.rate / o.rate;
     const float dt = (float)(1.0 / o.rate);
-    std::vector<float> samples;
-    double owed = 0;
     auto start = Clock::now();
     for (uint64_t n = 0; !Stop; n++) {
         if (live && (double)n / o.rate >= seconds) break;
-        owed += hop;
-        size_t want = (size_t)owed;
-        owed -= (double)want;
-        samples.clear();
-        bool more = src.Next(want, o, samples);
-        if (samples.empty() && !more) break;
-        analyser.Push(samples.data(), samples.size());
+        int fed = src.Feed(o, analyser);
+        if (fed == 0) break;
         TVisData vis = analyser.Frame(dt);
         std::vector<double> onsets = analyser.TakeOnsets();
         if (o.beats)
@@ -490,13 +495,95 @@ int CmdAnalyse(const Options& o)
             std::fflush(stdout);
             std::this_thread::sleep_until(start + std::chrono::microseconds((long long)((double)(n + 1) * 1e6 / o.rate)));
         }
-        if (!more) break;
+        if (fed == 2) break;
     }
     if (live) {
         std::string err = src.capture.TakeError();
         if (!err.empty()) return Fail(err, 2);
-        std::fprintf(stderr, "zyn-send: capture latency at the server %.1f ms\n", src.capture.ServerLatency() * 1000);
     }
+    return 0;
+}
+
+// latency: plays kicks to the default output while capturing its monitor (or
+// --source) and prints how long each takes from the loudspeaker to Bass.
+int CmdLatency(const Options& o)
+{
+    if (o.args.size() != 1) return Fail("usage: zyn-send latency", 2);
+    TZynAudioCapture capture;
+    std::string err;
+    if (!capture.Start(o.source, err)) return Fail(err, 2);
+    {   // A new recording stream can take a moment before its first sound.
+        float skip[4096];
+        size_t got = 0;
+        for (int i = 0; i < 5000 && !got && !Stop; i++) {
+            got = capture.Read(skip, 4096);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        if (!got) return Fail("the capture stream delivered nothing within 5 s", 2);
+    }
+    const int rate = TZynAudioCapture::Rate;
+    pa_sample_spec format{PA_SAMPLE_FLOAT32LE, (uint32_t)rate, 1};
+    pa_buffer_attr attr{};
+    attr.maxlength = attr.prebuf = attr.minreq = (uint32_t)-1;
+    attr.tlength = (uint32_t)pa_usec_to_bytes(20000, &format);
+    int code = 0;
+    pa_simple* play = pa_simple_new(nullptr, "zyn-send", PA_STREAM_PLAYBACK, nullptr, "latency kicks", &format, nullptr,
+                                    &attr, &code);
+    if (!play) return Fail(ZynPulseErrorText(code, ""), 2);
+    using Sec = std::chrono::duration<double>;
+    const auto t0 = Clock::now();
+    auto now = [&] { return Sec(Clock::now() - t0).count(); };
+    const int kicks = 8;
+    std::atomic<int> played{0};
+    std::vector<double> playedAt(kicks, 0.0);   // written before played is raised
+    std::thread player([&] {
+        const size_t chunk = 220, beat = (size_t)rate / 2;
+        std::vector<float> buf(chunk);
+        for (size_t pos = 0; pos < beat * (kicks + 2) && !Stop; pos += chunk) {
+            int kickAt = -1;
+            for (size_t i = 0; i < chunk; i++) {
+                size_t p = pos + i, k = p / beat, in = p % beat;
+                double t = (double)in / rate;
+                bool on = k >= 1 && k <= (size_t)kicks;   // one quiet beat first
+                if (on && in == 0) kickAt = (int)i;
+                buf[i] = on ? (float)(0.8 * std::sin(2 * 3.14159265358979 * 60.0 * t) * std::exp(-t * 9.0)) : 0.0f;
+            }
+            int e = 0;
+            if (pa_simple_write(play, buf.data(), buf.size() * sizeof(float), &e) < 0) break;
+            if (kickAt >= 0) {   // the chunk's last sample is heard after the stream's latency
+                pa_usec_t us = pa_simple_get_latency(play, &e);
+                int k = (int)((pos + (size_t)kickAt) / beat) - 1;
+                playedAt[(size_t)k] = now() + (double)us / 1e6 - (double)(chunk - (size_t)kickAt) / rate;
+                played = k + 1;
+            }
+        }
+        pa_simple_drain(play, nullptr);
+    });
+    TZynAudioAnalyser an(rate);
+    std::vector<double> ms;
+    float buf[4096];
+    float lastBass = 0;
+    while (!Stop && now() < 0.5 * (kicks + 3)) {
+        size_t n;
+        while ((n = capture.Read(buf, 4096)) > 0) an.Push(buf, n);
+        float bass = an.Bass();
+        int k = played.load();
+        if (bass > 0.5f && lastBass <= 0.5f && k > 0 && (int)ms.size() < k)
+            ms.push_back((now() - playedAt[ms.size()]) * 1000);
+        lastBass = bass;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    player.join();
+    pa_simple_free(play);
+    err = capture.TakeError();
+    if (!err.empty()) return Fail(err, 2);
+    if (ms.size() < (size_t)kicks / 2)
+        return Fail("heard " + std::to_string(ms.size()) + " of " + std::to_string(kicks) +
+                    " kicks: is the captured source the monitor of the output that plays them?", 2);
+    for (double m : ms) std::printf("%.1f\n", m);
+    std::sort(ms.begin(), ms.end());
+    std::fprintf(stderr, "zyn-send: sound to Bass %.1f ms (median of %zu kicks), at most %.1f ms\n", ms[ms.size() / 2],
+                 ms.size(), ms.back());
     return 0;
 }
 
@@ -628,6 +715,7 @@ int main(int argc, char** argv)
     if (cmd == "make-wav") return CmdMakeWav(o);
     if (cmd == "analyse") return CmdAnalyse(o);
     if (cmd == "sources") return CmdSources(o);
+    if (cmd == "latency") return CmdLatency(o);
     if (cmd == "make-loop") return CmdMakeLoop(o);
     if (cmd == "ping") return o.args.size() == 1 ? CmdPing(o) : Fail("usage: zyn-send ping", 2);
     return CmdSimple(o);
