@@ -1,11 +1,17 @@
 // Frame benchmark: every built scene and every fader rendered headless at 640x480.
 //
 // Prints, per scene and per transition, the median and worst milliseconds per
-// frame over a few hundred frames of synthesised music. A transition frame
-// includes both scenes and the fader. Placeholder scenes are skipped.
+// frame over a few hundred frames of synthesised music (and, per scene, the
+// first frame after changing into it). A transition frame includes both
+// scenes and the fader. The scene
+// combinations (predefines) of the runtime folder are measured too, and what
+// the main menu and the console window add to a frame.
+#include "console/ZynConsole.h"
 #include "engine/ZynSceneCatalogue.h"
-#include "scenes/ZynScenePlaceholder.h"
 #include "support/ZynRenderHarness.h"
+#include "ui/ZynUI.h"
+#include "ui/ZynWindowConsole.h"
+#include "ui/ZynWindowMain.h"
 
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
@@ -49,11 +55,15 @@ void BM_Scene(benchmark::State& state)
     TSession& s = Session();
     int32_t n = int32_t(state.range(0));
     s.ShowScene(n);
-    for (int i = 0; i < 10; i++) s.Frame(TInput::Music, 1.0f / 60);
+    // The frame right after the change shows whether anything loads at change time.
+    double first = TimedFrame(s);
+    // Warm-up frames finish too: frames left queued would land in the first timed one.
+    for (int i = 0; i < 10; i++) TimedFrame(s);
     std::vector<double> ms;
     for (auto _ : state) ms.push_back(TimedFrame(s));
-    state.SetLabel(s.Vis()->Scenes->Items(n)->Name);
+    state.SetLabel(n >= 0 ? s.Vis()->Scenes->Items(n)->Name : s.Vis()->Predefines->Name(~n));
     Report(state, ms);
+    state.counters["first_ms"] = first;
 }
 
 // A change from the Tunnel into scene 0 through fader f, restarted whenever it ends.
@@ -77,11 +87,43 @@ void BM_Fader(benchmark::State& state)
     Report(state, ms);
 }
 
-bool IsPlaceholder(const TZynSceneClass& c)
+// What the main menu (1), a full console window (2) or an empty one (3) adds
+// to a Tunnel frame.
+// Frames with and without the window alternate, so the machine's drift falls
+// out of the paired difference (added_ms).
+void BM_Window(benchmark::State& state)
 {
-    // Placeholder records carry the real class name: look at the instance type.
-    std::unique_ptr<TZynScene> probe(c.MakeBlank());
-    return dynamic_cast<TZynScenePlaceholder*>(probe.get()) != nullptr;
+    TSession& s = Session();
+    const int64_t kind = state.range(0);
+    s.ShowScene(14);
+    TZynUI& ui = *s.Vis()->UI;
+    if (kind == 1) ui.OpenWindow(std::make_unique<TWindowMain>(s.Vis()));
+    if (kind >= 2) {
+        if (!ConsoleExists()) ConsoleCreate();
+        ConsoleClear();
+        for (int i = 0; i < (kind == 2 ? 40 : 0); i++) ConsoleLine(">console line " + std::to_string(i) + " with some text in it");
+        ui.OpenWindow(std::make_unique<TWindowConsole>(s.Vis()));
+    }
+    for (int i = 0; i < 20; i++) s.Frame(TInput::Music, 1.0f / 60);   // fully shown
+    std::unique_ptr<TZWindow> parked;
+    std::vector<double> with, without, added;
+    for (auto _ : state) {
+        with.push_back(TimedFrame(s));
+        std::swap(ui.Current, parked);
+        without.push_back(TimedFrame(s));
+        std::swap(ui.Current, parked);
+        added.push_back(with.back() - without.back());
+    }
+    ui.CloseWindow();
+    for (int i = 0; i < 70; i++) s.Frame(TInput::Music, 1.0f / 60);   // gone again
+    static const char* const labels[] = {"", "Tunnel + main menu", "Tunnel + console window (40 lines)",
+                                         "Tunnel + console window (empty)"};
+    state.SetLabel(labels[kind]);
+    Report(state, with);
+    std::sort(without.begin(), without.end());
+    std::sort(added.begin(), added.end());
+    state.counters["tunnel_ms"] = without[without.size() / 2];
+    state.counters["added_ms"] = added[added.size() / 2];
 }
 
 }  // namespace
@@ -91,15 +133,22 @@ int main(int argc, char** argv)
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     const auto& scenes = ZynSceneCatalogue();
     for (size_t i = 0; i < scenes.size(); i++) {
-        if (IsPlaceholder(scenes[i])) continue;
         benchmark::RegisterBenchmark(("scene/" + scenes[i].ClassName).c_str(), BM_Scene)
             ->Arg(int64_t(i))->Iterations(300)->Unit(benchmark::kMillisecond);
+    }
+    // Scene combinations from the runtime folder's data, as numbers -1, -2, ...
+    for (int32_t k = 0; k < Session().Vis()->PredefineCount(); k++) {
+        benchmark::RegisterBenchmark(("predefine/" + std::to_string(k + 1)).c_str(), BM_Scene)
+            ->Arg(-int64_t(k) - 1)->Iterations(300)->Unit(benchmark::kMillisecond);
     }
     const auto& faders = ZynFaderCatalogue();
     for (size_t i = 0; i < faders.size(); i++) {
         benchmark::RegisterBenchmark(("fader/" + faders[i].ClassName).c_str(), BM_Fader)
             ->Arg(int64_t(i))->Iterations(300)->Unit(benchmark::kMillisecond);
     }
+    for (int64_t k = 1; k <= 3; k++)
+        benchmark::RegisterBenchmark(("window/" + std::to_string(k)).c_str(), BM_Window)
+            ->Arg(k)->Iterations(300)->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     Session().Close();

@@ -8,7 +8,10 @@ PACKAGES=(
   libsdl2-dev libglu1-mesa-dev libgl1-mesa-dri
   libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev
   xvfb xauth xdotool
-  fonts-dejavu-core libfreetype-dev
+  fonts-dejavu-core libfreetype-dev libpng-dev
+  dpkg-dev desktop-file-utils appstream man-db
+  libsystemd-dev dbus-daemon
+  libaubio-dev libsndfile1-dev libpulse-dev pulseaudio pulseaudio-utils
 )
 
 SUDO=""

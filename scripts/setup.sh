@@ -2,6 +2,7 @@
 # One-step set-up for a fresh Debian 12 machine.
 #   scripts/setup.sh run    install packages, build, run the visualiser
 #   scripts/setup.sh test   install packages, build, run the whole test suite
+#   scripts/setup.sh package  install packages, build, make the Debian package zyn_*.deb
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
@@ -9,8 +10,8 @@ BUILD=${ZYN_BUILD_DIR:-$ROOT/build}
 JOBS=${ZYN_JOBS:-$(nproc)}
 
 case "${1:-run}" in
-  run|test) ;;
-  *) echo "usage: scripts/setup.sh run|test" >&2; exit 2 ;;
+  run|test|package) ;;
+  *) echo "usage: scripts/setup.sh run|test|package" >&2; exit 2 ;;
 esac
 
 bash scripts/packages.sh
@@ -57,8 +58,13 @@ case "${1:-run}" in
     cd "$BUILD"
     ctest --output-on-failure -j "$JOBS"
     ;;
+  package)
+    cd "$BUILD"
+    cpack -G DEB
+    echo "Install it with: sudo apt-get install $(ls "$BUILD"/zyn_*.deb | head -1)"
+    ;;
   *)
-    echo "usage: scripts/setup.sh run|test" >&2
+    echo "usage: scripts/setup.sh run|test|package" >&2
     exit 2
     ;;
 esac

@@ -8,10 +8,12 @@
 #include <SDL2/SDL.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <exception>
 
 TGLWindow GLWindow;
@@ -107,20 +109,24 @@ void TGLWindow::ClearKeys()
 // ---------------------------------------------------------------------------
 // Frame clock
 
-uint32_t TGLWindow::GetTickCount() const
+uint64_t TGLWindow::GetTickCount() const
 {
-    return TickSource ? TickSource() : SDL_GetTicks();
+    if (TickSource) return TickSource();
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return uint64_t(ts.tv_sec) * 1000000u + uint64_t(ts.tv_nsec) / 1000u;
 }
 
-void TGLWindow::AdvanceClock(uint32_t now)
+void TGLWindow::AdvanceClock(uint64_t now)
 {
     if (FixedDelta > 0) {
-        m_fixedTotal += FixedDelta;
-        TimeTotal = static_cast<float>(m_fixedTotal);
+        // frames x dt, not a running sum, so long runs do not drift
+        m_fixedFrames++;
+        TimeTotal = static_cast<float>(static_cast<double>(m_fixedFrames) * static_cast<double>(FixedDelta));
         TimeDelta = FixedDelta > 1 ? 1.0f : FixedDelta;
     } else {
-        TimeTotal = static_cast<float>(static_cast<uint32_t>(now - StartTick)) / 1000.0f;
-        float dt = static_cast<float>(static_cast<uint32_t>(now - LastTick)) / 1000.0f;
+        TimeTotal = static_cast<float>(static_cast<double>(now - StartTick) / 1e6);
+        float dt = static_cast<float>(static_cast<double>(now - LastTick) / 1e6);
         if (dt > 1) dt = 1;
         if (!(dt >= 0)) dt = 0;
         TimeDelta = dt;
@@ -149,6 +155,25 @@ void TGLWindow::FrameStep()
     m_frameCount++;
     if (!ok) Quit();
     if (SwapAfterFrame) SwapBuffers();
+    // The offscreen swap does not wait for the software renderer: without this
+    // it queues frame after frame and later stalls for seconds.
+    if (m_offscreen && hRC) glFinish();
+}
+
+void TGLWindow::WaitForFrameSlot()
+{
+    if (!(MaxFPS > 0) || (m_vsync && !m_offscreen)) return;
+    const uint64_t period = static_cast<uint64_t>(1e6 / MaxFPS);
+    uint64_t now = GetTickCount();
+    // After a slow frame (or at the start) the schedule restarts: no burst of catch-up frames.
+    if (m_nextFrameDue == 0 || now > m_nextFrameDue + period) m_nextFrameDue = now;
+    if (now < m_nextFrameDue && !TickSource) {
+        timespec due{static_cast<time_t>(m_nextFrameDue / 1000000u), static_cast<long>(m_nextFrameDue % 1000000u) * 1000};
+        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &due, nullptr) == EINTR) {
+            if (g_closeRequested) break;
+        }
+    }
+    m_nextFrameDue += period;
 }
 
 // ---------------------------------------------------------------------------
@@ -189,7 +214,7 @@ void TGLWindow::DefaultFrame()
     glLoadIdentity();
     glTranslatef(0, 0, -1);
     glColor4f(1, 1, 1, 1);
-    glRotatef(static_cast<float>(GetTickCount()) / 5.0f, 0, 0, 1);
+    glRotatef(static_cast<float>(GetTickCount() / 1000u) / 5.0f, 0, 0, 1);   // ms / 5 degrees
     glRectf(-0.1f, -0.1f, 0.1f, 0.1f);
 }
 
@@ -320,8 +345,11 @@ void TGLWindow::FinishWindow(int32_t x, int32_t y, int32_t w, int32_t h)
     Log("Pixel Format " + std::to_string(r) + "-" + std::to_string(g) + "-" + std::to_string(b) + "-" +
         std::to_string(a) + ", depth " + std::to_string(d));
     // Wait for the display's refresh where there is one; a refusal is normal (Xvfb, offscreen).
-    if (SDL_GL_SetSwapInterval(HaveDisplay() ? 1 : 0) != 0)
-        Log(std::string("Swap interval not set: ") + SDL_GetError());
+    // Offscreen there is nothing to wait for and frames are paced by MaxFPS instead.
+    m_offscreen = !HaveDisplay();
+    m_vsync = !m_offscreen && SDL_GL_SetSwapInterval(1) == 0;
+    if (!m_offscreen && !m_vsync) Log(std::string("Swap interval not set: ") + SDL_GetError());
+    m_nextFrameDue = 0;
 
     Log("Show Window");
     SDL_ShowWindow(win);
@@ -507,7 +535,9 @@ bool TGLWindow::GetGammaRamp(uint16_t* red, uint16_t* green, uint16_t* blue)
 
 bool TGLWindow::SetGammaRamp(const uint16_t* red, const uint16_t* green, const uint16_t* blue)
 {
-    return hWnd && SDL_SetWindowGammaRamp(Win(hWnd), red, green, blue) == 0;
+    if (!hWnd) return false;
+    bool kept = SDL_SetWindowGammaRamp(Win(hWnd), red, green, blue) == 0;
+    return kept && SDL_GetKeyboardFocus() == Win(hWnd);
 }
 
 void TGLWindow::MessageBox(const std::string& text, const std::string& caption, int kind)
@@ -541,7 +571,7 @@ bool TGLWindow::Run()
         return false;
     }
     StartTick = GetTickCount();
-    m_fixedTotal = 0;
+    m_fixedFrames = 0;
     bool created = true;
     do {
         Recreate = false;
@@ -620,6 +650,7 @@ void TGLWindow::LoopPass()
         Quit();
         return;
     }
+    WaitForFrameSlot();
     FrameStep();
 }
 
@@ -656,6 +687,10 @@ bool TGLWindow::TranslateEvent(const void* sdlEvent)
             return WindowProc(GLW_WM_SIZE, GLW_SIZE_MINIMIZED, 0);
         case SDL_WINDOWEVENT_CLOSE:
             return WindowProc(GLW_WM_CLOSE, 0, 0);
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            return WindowProc(GLW_WM_SETFOCUS, 0, 0);
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            return WindowProc(GLW_WM_KILLFOCUS, 0, 0);
         default:
             return false;
         }
@@ -734,6 +769,10 @@ bool TGLWindow::WindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam)
             Active = false;
         }
         return true;
+    case GLW_WM_SETFOCUS:
+    case GLW_WM_KILLFOCUS:
+        if (OnFocus) OnFocus(message == GLW_WM_SETFOCUS);
+        return true;
     case GLW_WM_CLOSE:
         Log("Recieved WM_CLOSE");
         Quit();
@@ -786,7 +825,7 @@ void TGLWindow::RestartInPlace()
     DestroyWindowGL();
     UnregisterWindowClass();
     StartTick = GetTickCount();
-    m_fixedTotal = 0;
+    m_fixedFrames = 0;
     Log("Registering Window Class");
     if (!RegisterWindowClass()) {
         Log("Error Registering Window Class");

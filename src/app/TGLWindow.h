@@ -21,6 +21,8 @@ enum : uint32_t {
     GLW_WM_CREATE = 0x0001,
     GLW_WM_MOVE = 0x0003,
     GLW_WM_SIZE = 0x0005,
+    GLW_WM_SETFOCUS = 0x0007,
+    GLW_WM_KILLFOCUS = 0x0008,
     GLW_WM_CLOSE = 0x0010,
     GLW_WM_QUIT = 0x0012,
     GLW_WM_KEYDOWN = 0x0100,
@@ -94,6 +96,7 @@ public:
     std::function<void(const std::string& text)> OnLog;
     std::function<void(bool pressed, int32_t code, bool isVirtualKey)> OnKey;
     std::function<void(int32_t x, int32_t y, uint8_t button, uint8_t state, bool pressed)> OnMouse;
+    std::function<void(bool focused)> OnFocus;     // the window got or lost the keyboard focus
     std::function<bool(void* hWnd, uint32_t message, uintptr_t wParam, intptr_t lParam)> OnMessage;
     uint32_t Style = GLW_WS_OVERLAPPEDWINDOW;
     uint32_t ExStyle = GLW_WS_EX_APPWINDOW;
@@ -103,8 +106,8 @@ public:
     void* hRC = nullptr;        // SDL_GLContext
     void* hInstance = nullptr;
     bool Active = true;
-    uint32_t StartTick = 0;
-    uint32_t LastTick = 0;
+    uint64_t StartTick = 0;     // frame clock in microseconds (monotonic)
+    uint64_t LastTick = 0;
     bool Running = false;
     int32_t FPSFrames = 0;
     float FPSTime = 0;
@@ -114,8 +117,10 @@ public:
     bool Headless = false;          // offscreen video driver: no visible window, same code path
     float FixedDelta = 0;           // > 0: every frame advances exactly this many seconds
     int64_t MaxFrames = -1;         // >= 0: quit cleanly after this many frames
+    float MaxFPS = 0;               // > 0: frames are paced to this rate where vertical sync is not
+                                    // available (always when offscreen); 0: as fast as possible
     bool MessageBoxes = true;       // false: message boxes are only logged (unattended runs)
-    std::function<uint32_t()> TickSource;                   // replaces the SDL millisecond clock
+    std::function<uint64_t()> TickSource;                   // replaces the monotonic microsecond clock
     std::function<bool(int32_t w, int32_t h, int32_t bits)> DisplayModeTest;  // replaces the mode query
 
     TGLWindow();
@@ -136,12 +141,18 @@ public:
     bool FindDisplayMode();
     bool ChangeDisplayMode(int32_t width, int32_t height, int32_t bits);
 
-    // Frame clock: steps 2..5 of the frame step for the tick count now.
-    void AdvanceClock(uint32_t now);
+    // Frame clock: steps 2..5 of the frame step for the clock reading now (microseconds).
+    void AdvanceClock(uint64_t now);
     void UpdateFPS();
-    uint32_t GetTickCount() const;
-    // One frame: clock, OnFrame (false -> Quit), swap.
+    uint64_t GetTickCount() const;
+    // One frame: clock, OnFrame (false -> Quit), swap; offscreen, the renderer's
+    // work is finished before the next frame starts.
     void FrameStep();
+    // Sleeps until the next frame is due at MaxFPS (nothing without a cap or with
+    // vertical sync on a real display).
+    void WaitForFrameSlot();
+    // True when the display accepted a swap interval of 1.
+    bool VSync() const { return m_vsync; }
     // Handles one window message; true when handled (returns 0 in Windows terms).
     bool WindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam);
     // Queues a message for the loop (WM_QUIT, the toggle and restart messages).
@@ -156,7 +167,8 @@ public:
     // A modal message box, logged first; never shown without a display or when
     // MessageBoxes is off. kind: 0 information, 1 warning, 2 error.
     void MessageBox(const std::string& text, const std::string& caption, int kind);
-    // Display gamma ramp (256 entries per channel); false where the system refuses.
+    // Display gamma ramp (256 entries per channel); false where the system refuses. A ramp set
+    // without the focus is kept and only shown while the window has it: that counts as refused.
     bool GetGammaRamp(uint16_t* red, uint16_t* green, uint16_t* blue);
     bool SetGammaRamp(const uint16_t* red, const uint16_t* green, const uint16_t* blue);
     // Frames drawn since the process started.
@@ -197,7 +209,10 @@ private:
     bool m_frameLimitQuit = false;
     bool m_everCreated = false;
     int64_t m_frameCount = 0;
-    double m_fixedTotal = 0;
+    int64_t m_fixedFrames = 0;          // frames of this cycle under FixedDelta
+    uint64_t m_nextFrameDue = 0;        // pacing: clock reading the next frame may start at
+    bool m_vsync = false;
+    bool m_offscreen = false;
     uint8_t m_buttons = 0;              // GLW_MK_ button bits currently held
 };
 

@@ -9,6 +9,7 @@
 #include "console/ZynConsole.h"
 #include "engine/ZynVis.h"
 #include "net/ZynTelnet.h"
+#include "winamp/ZynWinAMPControl.h"
 
 #include <GL/gl.h>
 
@@ -54,6 +55,14 @@ TZynClient::TZynClient()
     Net.Start(ZynClientPortsFromOptions());
     // 4. The telnet server.
     Guarded("TZynClient.Create:Telnet", [this] { Telnet = std::make_unique<TZynTelnet>(); });
+    // 5. In-process music input: without it the program runs on, silent.
+    if (!ZynOpt.audio.empty()) {
+        std::string error;
+        if (Audio.Open(ZynOpt.audio, ZynOpt.source, error))
+            ZynLogLine(ZynOpt.audio == "capture" ? "Music from the desktop's sound" : "Music from \"" + ZynOpt.audio + "\"");
+        else
+            ZynLogWarning("--audio " + ZynOpt.audio + ": " + error + "; running without music input");
+    }
 }
 
 TZynClient::~TZynClient()
@@ -68,12 +77,19 @@ void TZynClient::Frame(float dt)
 {
     // 1.
     ClientRunning = true;
-    // 2. Telnet connections.
+    // 2. Telnet connections, then the media player's replies and signals (never waits).
     if (Telnet) Telnet->Poll();
+    WinAMPPoll();
     // 3. Every pending datagram, handled now so packets never overlap rendering.
     Net.Service();
     // 4. Synthetic input (screen saver, --demo) replaces the live record every frame.
     if (ScreenSaverMode || ZynOpt.demo) VisData = SynthesizeVisData(dt);
+    // 4b. --audio: this frame's sound, blended in as a received record is.
+    if (Audio.IsOpen()) {
+        VisData = BlendVisData(VisData, Audio.Frame(dt), 0.5f);
+        std::string w = Audio.TakeWarning();
+        if (!w.empty()) ZynLogWarning("--audio: " + w);
+    }
     // 5. The sequencer's frame.
     if (Vis) {
         Vis->Frame(VisData, dt);

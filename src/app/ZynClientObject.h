@@ -5,13 +5,14 @@
 // the network and hands the live record to the sequencer. Start-up creates the
 // one instance (Client) after the GL context exists; the window's
 // de-initialisation frees it, so a window rebuild rebuilds the client too.
-// Ports and the demo input come from the command line (ZynOpt).
+// Ports, the demo input and the audio input come from the command line (ZynOpt).
 // Depends on: app/ZynClientObjectNet (UDP), app/ZynOptions, app/ZynInit
 // (ScreenSaverMode), app/TGLWindow (Quit), app/ZynLog,
-// audio/ZynVisData, engine/ZynVis (TVisObject), net/ZynTelnet, OpenGL.
+// audio/ZynVisData, audio/ZynAudioInput, engine/ZynVis (TVisObject), net/ZynTelnet, OpenGL.
 #pragma once
 
 #include "app/ZynClientObjectNet.h"
+#include "audio/ZynAudioInput.h"
 #include "audio/ZynVisData.h"
 
 #include <cstdint>
@@ -46,6 +47,7 @@ public:
     std::unique_ptr<TVisObject> Vis;    // the sequencer (null if it could not be built)
     TZynClientNet Net;                  // receiving socket, packet handler, replies
     std::unique_ptr<TZynTelnet> Telnet; // the telnet remote console (null without it)
+    TZynAudioInput Audio;               // --audio: capture or file, analysed each frame
 };
 
 // The UDP ports and announce target of this run, from the command line.

@@ -5,6 +5,7 @@
 #include "app/ZynClientObject.h"
 #include "app/ZynLog.h"
 #include "app/ZynOptions.h"
+#include "audio/ZynGamma.h"
 #include "config/ZynConstDef.h"
 #include "config/ZynConstSave.h"
 #include "console/ZynCmdInterp.h"
@@ -12,6 +13,7 @@
 #include "console/ZynConsole.h"
 #include "console/ZynKeyBind.h"
 #include "console/ZynTimer.h"
+#include "engine/ZynVisHooks.h"
 #include "gfx/ZynTextures.h"
 #include "gfx/kvTexBMP.h"
 #include "gfx/kvTexCube.h"
@@ -19,6 +21,7 @@
 #include "platform/ZynPath.h"
 #include "platform/ZynRandom.h"
 #include "platform/kvLog.h"
+#include "winamp/ZynWinAMPControl.h"
 
 #include <GL/gl.h>
 
@@ -116,7 +119,13 @@ void ZynI_SetupCallbacks()
         }
         return true;
     };
+    // Another window in front must not see an inverted display.
+    GLWindow.OnFocus = [](bool focused) {
+        if (!focused) RestoreGammaRamp();
+    };
     GLWindow.OnInit = [] { return ZynI_GLInit(); };
+    // BASE.Time is the window's clock: seconds since its frame loop started.
+    ZynVisHooks.WindowTime = [] { return GLWindow.TimeTotal; };
     GLWindow.OnDeInit = [] { return ZynI_GLDeInit(); };
     GLWindow.OnMouse = [](int32_t x, int32_t y, uint8_t button, uint8_t state, bool pressed) {
         if (Client) Client->Mouse(x, y, button, state, pressed);
@@ -186,6 +195,7 @@ void ZynI_Init()
     Guarded("ZynI_Init:conInit", [] { ConInit(); });
     Guarded("ZynI_Init:ConstLoad", [] { ConstLoad(); });
     Guarded("ZynI_Init:HelpInit", [] { LoadHelp(); });
+    Guarded("ZynI_Init:PlayerControl", [] { WinAMPOpen(ZynOpt.player); });
     ZynLogLine("Setting up GLWINDOW Vars");
     Guarded("ZynI_Init:WindowVars", [] { ZynI_SetupWindowVars(GLWindow, ReadGLWindowRect); });
 }
@@ -246,7 +256,7 @@ bool ZynI_GLInit()
 
     glEnable(GL_BLEND);
     glClearColor(0, 0, 0, 0);
-    // Gamma: save the display's current ramp here (gamma strobe module).
+    Guarded("ZynI_GLInit:SaveGammaRamp", [] { SaveGammaRamp(); });
     delete Client;
     Client = nullptr;
     Client = new TZynClient();
@@ -259,6 +269,8 @@ bool ZynI_GLDeInit()
     // A stop request has ended the frame's work; the shut-down event's
     // binding runs again (within its own budget).
     CmdClearStop();
+    // The window is about to go: never leave the display inverted behind it.
+    RestoreGammaRamp();
     delete Client;
     Client = nullptr;
     return true;
@@ -275,7 +287,8 @@ void ZynI_Done()
         Guarded("ZynI_Done:WriteWindowRect",
                 [] { WriteWindowRect("GL", GLWindow.Left, GLWindow.Top, GLWindow.Width, GLWindow.Height); });
     Guarded("ZynI_Done:FreeHelp", [] { FreeHelp(); });
-    // Gamma: the saved ramp is restored here (gamma strobe module).
+    Guarded("ZynI_Done:PlayerControl", [] { WinAMPClose(); });
+    Guarded("ZynI_Done:RestoreGammaRamp", [] { RestoreGammaRamp(); });
     Guarded("ZynI_Done:ConstSave", [] { ConstSave(); });
     ZynLogFlush(true);
     ZynLogLine("");

@@ -8,6 +8,7 @@
 #include <GL/glu.h>
 #include <chrono>
 #include <cstdio>
+#include <exception>
 
 std::string ZynLogFileName = "ZynLog.txt";
 std::string ZynLogOldFileName = "ZynLog.old.txt";
@@ -20,7 +21,7 @@ TZynLineFold g_fold;
 uint64_t g_maxBytes = ZynLogMaxBytes;
 int g_depth = 0;     // lines being written: a sink may log, but not without end
 
-std::string LogPath() { return ZynPath("\\" + ZynLogFileName); }
+std::string LogPath() { return ZynPath("\\" + ZynLogFileName, ZynPlace::Log); }
 
 double Now()
 {
@@ -33,7 +34,7 @@ double Now()
 void Rotate()
 {
     const std::string path = LogPath();
-    std::rename(path.c_str(), ZynPath("\\" + ZynLogOldFileName).c_str());
+    std::rename(path.c_str(), ZynPath("\\" + ZynLogOldFileName, ZynPlace::Log).c_str());
     if (FILE* f = std::fopen(path.c_str(), "w")) {
         std::fprintf(f, "(the lines before these are in %s)\n", ZynLogOldFileName.c_str());
         std::fclose(f);
@@ -80,7 +81,7 @@ void ZynLogClear()
     if (!f) return;     // silent: later lines are appended if the file can be opened then
     std::fprintf(f, " Zy/Quarvel Log File\n");
     std::fprintf(f, "----------------------------------------v1.54-\n");
-    std::fprintf(f, " BASE DIR: %s\n", ZynBaseDir().c_str());
+    std::fprintf(f, " BASE DIR: %s\n", ZynBaseDirDescription().c_str());
     std::fprintf(f, "----------------------------------------------\n");
     std::fprintf(f, "\n");
     std::fclose(f);
@@ -131,4 +132,15 @@ bool ZynCheckGL(const std::string& where, int32_t code)
     }
     if (n == 100) ZynLogError("OVER 100 OPENGL ERRORS");
     return result;
+}
+
+std::string ZynCurrentExceptionMessage()
+{
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return "unknown exception";
+    }
 }

@@ -30,6 +30,8 @@ void ZynLogWarning(const std::string& text);         // "#WARNING : " + text
 // frame calls it, so a count waits at most about a second.
 void ZynLogFlush(bool force = false);
 void ZynLogException(const std::string& where, const std::string& message); // error line, then quit request
+// Inside a catch block: the exception's message ("unknown exception" for non-std ones).
+std::string ZynCurrentExceptionMessage();
 bool ZynCheckGL(const std::string& where, int32_t code);   // drain and report GL errors; true if none
 
 // Where log lines go besides the file (the console line store). Empty: nowhere.

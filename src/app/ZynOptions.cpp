@@ -6,6 +6,7 @@
 #include <arpa/inet.h>
 
 #include <algorithm>
+#include <cctype>
 
 ZynOptions ZynOpt;
 
@@ -13,18 +14,26 @@ std::string ZynUsageText()
 {
     return
         "Usage: zyn [options]\n"
-        "  --base-dir DIR       data and settings folder (default: the executable's folder)\n"
+        "  --base-dir DIR       run portable from this folder (default: data beside the\n"
+        "                       executable, or installed: the user's XDG folders)\n"
         "  --headless           render offscreen, no window (for machines without a display)\n"
         "  --frames N           quit cleanly after N frames\n"
         "  --fixed-dt S         every frame advances exactly S seconds (deterministic runs)\n"
+        "  --max-fps N          frame cap where there is no vertical sync (default 60; 0: none;\n"
+        "                       runs with --fixed-dt are not capped unless this is given)\n"
         "  --seed N             fixed random seed\n"
         "  --demo               synthesised music input (no sender needed)\n"
+        "  --audio capture|FILE music from what the desktop plays, or from an audio file\n"
+        "                       (WAV, FLAC, Ogg, MP3...), analysed here, no sender needed\n"
+        "  --source NAME        capture from this sound source (zyn-send sources lists them)\n"
         "  --udp-port N         UDP port for vis data and control packets (default 556)\n"
         "  --announce-to ADDR   where presence announcements go (default 255.255.255.255)\n"
         "  --reply-port N       peers' port for constant replies and presence (default 557)\n"
         "  --presence-port N    second port for presence announcements (default 555)\n"
         "  --exec \"LINE\"        console command line run after the first frame\n"
         "  --screenshot-frames LIST  save a screenshot after these frames (e.g. 150,300,450)\n"
+        "  --player NAME        the media player to control (MPRIS bus name or its last part,\n"
+        "                       e.g. vlc; default: the first player on the session bus)\n"
         "  --version            print the version and exit\n"
         "  --help               print this text and exit\n";
 }
@@ -92,6 +101,10 @@ ZynOptionsResult ZynParseOptions(int argc, const char* const* argv, ZynOptions& 
         } else if (a == "--demo") {
             if (!noValue()) return ZynOptionsResult::ExitUsage;
             opts.demo = true;
+        } else if (a == "--audio" || a == "--source") {
+            if (!need(v)) return ZynOptionsResult::ExitUsage;
+            if (v.empty()) { error = a + (a == "--audio" ? " needs capture or a file" : " needs a source name"); return ZynOptionsResult::ExitUsage; }
+            (a == "--audio" ? opts.audio : opts.source) = v;
         } else if (a == "--base-dir") {
             if (!need(v)) return ZynOptionsResult::ExitUsage;
             if (v.empty()) { error = "--base-dir needs a folder"; return ZynOptionsResult::ExitUsage; }
@@ -105,6 +118,10 @@ ZynOptionsResult ZynParseOptions(int argc, const char* const* argv, ZynOptions& 
             double d;
             if (!ZynParseDouble(v, d) || d <= 0.0 || d > 1.0) { error = "--fixed-dt needs seconds in (0, 1], not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
             opts.fixedDt = d;
+        } else if (a == "--max-fps") {
+            if (!need(v)) return ZynOptionsResult::ExitUsage;
+            if (!ParseInt(v, 0, 1000, n)) { error = "--max-fps needs frames per second 0..1000 (0: no cap), not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
+            opts.maxFps = n;
         } else if (a == "--seed") {
             if (!need(v)) return ZynOptionsResult::ExitUsage;
             if (!ParseInt(v, 0, UINT32_MAX, n)) { error = "--seed needs a whole number 0..4294967295, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
@@ -129,6 +146,15 @@ ZynOptionsResult ZynParseOptions(int argc, const char* const* argv, ZynOptions& 
         } else if (a == "--exec") {
             if (!need(v)) return ZynOptionsResult::ExitUsage;
             opts.execLine = v;
+        } else if (a == "--player") {
+            if (!need(v)) return ZynOptionsResult::ExitUsage;
+            // Bus name characters only: letters, digits, '_', '-' and '.' between parts.
+            bool ok = !v.empty() && v.front() != '.' && v.back() != '.' && v.size() <= 200 &&
+                      std::all_of(v.begin(), v.end(), [](char c) {
+                          return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-' || c == '.';
+                      });
+            if (!ok) { error = "--player needs a player's bus name such as vlc or org.mpris.MediaPlayer2.vlc, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
+            opts.player = v;
         } else {
             error = std::string("unknown option \"") + argv[i] + "\"";
             return ZynOptionsResult::ExitUsage;

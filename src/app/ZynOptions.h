@@ -2,7 +2,7 @@
 //
 // Parsed once in main before start-up; read by start-up (base dir, seed),
 // the window layer (headless, frames, fixed dt), the client (UDP port,
-// announce target, demo input) and the console (--exec).
+// announce target, demo and audio input) and the console (--exec).
 // Depends on: platform/ZynNumbers.
 #pragma once
 
@@ -15,15 +15,19 @@ struct ZynOptions {
     bool headless = false;                      // offscreen GL, no visible window
     int64_t frames = -1;                        // quit cleanly after N frames (-1: run until closed)
     double fixedDt = 0.0;                       // > 0: every frame advances exactly this many seconds
+    int64_t maxFps = -1;                        // frame cap; -1: 60, or none with --fixed-dt; 0: none
     bool hasSeed = false;
     uint32_t seed = 0;                          // fixed random seed
     bool demo = false;                          // synthesised music input every frame
+    std::string audio;                          // "capture" or an audio file: in-process music input
+    std::string source;                         // capture source ("": the default output's monitor)
     int udpPort = 556;                          // vis data / control port
     std::string announceTo = "255.255.255.255"; // presence announcements' target address
     int replyPort = 557;                        // peers' port for constant replies and presence
     int presencePort = 555;                     // peers' second presence announcement port
     std::string execLine;                       // console line run after the first frame
     std::vector<int64_t> screenshotFrames;      // sorted frame numbers that save a screenshot
+    std::string player;                         // MPRIS player to control ("" = the first one found)
 };
 
 // The options of this run (defaults until ZynParseOptions fills them).

@@ -15,7 +15,6 @@
 #include <csignal>
 #include <cstdio>
 #include <exception>
-#include <filesystem>
 #include <unistd.h>
 
 namespace {
@@ -39,26 +38,13 @@ void InstallSignalHandlers()
     sigaction(SIGTERM, &sa, nullptr);
 }
 
-// BaseDir: --base-dir (made absolute, created when missing) or the executable's folder.
+// Portable (the executable's folder or --base-dir) or installed mode.
 bool SetBaseDir()
 {
-    namespace fs = std::filesystem;
-    std::string dir = ZynOpt.baseDir.empty() ? ZynExecutableDir() : ZynOpt.baseDir;
-    std::error_code ec;
-    fs::path p = fs::absolute(dir, ec);
-    if (ec) p = dir;
-    p = p.lexically_normal();
-    if (!fs::is_directory(p, ec)) {
-        fs::create_directories(p, ec);
-        if (ec) {
-            std::fprintf(stderr, "zyn: cannot use \"%s\" as base folder: %s\n", p.c_str(), ec.message().c_str());
-            return false;
-        }
-    }
-    std::string s = p.string();
-    while (s.size() > 1 && s.back() == '/') s.pop_back();
-    ZynSetBaseDir(s);
-    return true;
+    std::string error;
+    if (ZynSetupDirs(ZynChooseDirs(ZynExecutableDir(), ZynOpt.baseDir), error)) return true;
+    std::fprintf(stderr, "zyn: %s\n", error.c_str());
+    return false;
 }
 
 }  // namespace
@@ -82,6 +68,8 @@ int main(int argc, char** argv)
     GLWindow.Headless = ZynOpt.headless;
     GLWindow.FixedDelta = static_cast<float>(ZynOpt.fixedDt);
     GLWindow.MaxFrames = ZynOpt.frames;
+    // Offline runs (fixed frame time) go as fast as they can unless asked otherwise.
+    GLWindow.MaxFPS = static_cast<float>(ZynOpt.maxFps >= 0 ? ZynOpt.maxFps : (ZynOpt.fixedDt > 0 ? 0 : 60));
     GLWindow.MessageBoxes = ZynOpt.frames < 0;      // a bounded run must never wait for a click
     InstallSignalHandlers();
 

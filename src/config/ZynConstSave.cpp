@@ -5,7 +5,7 @@
 #include "config/ZynConstFormula.h"
 #include "platform/ZynPath.h"
 
-std::string ConfigFileName() { return ZynPath("\\Zyn.cfg"); }
+std::string ConfigFileName() { return ZynPath("\\Zyn.cfg", ZynPlace::User); }
 
 std::unique_ptr<TZynIniFile> OpenConfig() { return std::make_unique<TZynIniFile>(ConfigFileName()); }
 

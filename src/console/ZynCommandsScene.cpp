@@ -9,6 +9,7 @@
 #include "console/ZynKeyBind.h"
 #include "engine/ZynPicker.h"
 #include "engine/ZynVis.h"
+#include "gfx/ZynTextures.h"
 #include "gfx/kvTex.h"
 #include "gfx/kvTexBMP.h"
 #include "platform/ZynPath.h"
@@ -128,7 +129,7 @@ void ProcScreenshot(const TParams& params, std::string& result)
     if (!glGetString(GL_VERSION)) throw ECmdError("no picture to capture");
     GLint viewport[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, viewport);
-    const std::string file = kvUniqueFileName(ZynPath("\\Screenshot"), ".bmp");
+    const std::string file = ZynScreenshotFileName();
     CmdPrint("Writing Screenshot to \"" + file + "\"");
     kvSaveScreenBMP(viewport[0], viewport[1], viewport[2], viewport[3], file);
     CmdPrint("Done.");

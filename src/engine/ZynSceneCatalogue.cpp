@@ -11,40 +11,58 @@
 #include "faders/ZynFadeSquareSpin.h"
 #include "faders/ZynFadeSquares.h"
 #include "faders/ZynFadeVStrip.h"
+#include "scenes/ZynSceneBlit.h"
+#include "scenes/ZynSceneContour.h"
+#include "scenes/ZynSceneCube.h"
+#include "scenes/ZynSceneCubeField.h"
+#include "scenes/ZynSceneCubeField2.h"
+#include "scenes/ZynSceneFractCube.h"
 #include "scenes/ZynSceneHyperMorph.h"
-#include "scenes/ZynScenePlaceholder.h"
+#include "scenes/ZynSceneKessa.h"
+#include "scenes/ZynSceneParticle.h"
+#include "scenes/ZynScenePlasma.h"
+#include "scenes/ZynScenePointMorph.h"
 #include "scenes/ZynScenePointRender.h"
+#include "scenes/ZynSceneRecurse.h"
+#include "scenes/ZynSceneSkyBox.h"
+#include "scenes/ZynSceneSnakeCube.h"
+#include "scenes/ZynSceneSparkSphere.h"
+#include "scenes/ZynSceneSparks.h"
+#include "scenes/ZynSceneSphere.h"
+#include "scenes/ZynSceneTorus.h"
 #include "scenes/ZynSceneTunnel.h"
+#include "scenes/ZynSceneVortex.h"
 #include "scenes/ZynSceneWMorph.h"
+#include "scenes/ZynSceneWarp.h"
+#include "scenes/ZynSceneWrap.h"
 
 const std::vector<TZynSceneClass>& ZynSceneCatalogue()
 {
-    // Placeholder arguments: class, name, section, texture slots, own texture.
     static const std::vector<TZynSceneClass> scenes = {
-        ZynPlaceholderScene("TvisSnakeCube", "SnakeCube", "SNAKE", 0, false),
-        ZynPlaceholderScene("TvisPointMorph", "Point Morph", "MORPH", 1, true),
-        ZynPlaceholderScene("TvisSparkSphere", "Spark Sphere", "SSPHERE", 1, false),
-        ZynPlaceholderScene("TvisSparks", "Flying Sparks", "SPARK", 1, false),
-        ZynPlaceholderScene("TvisKessa", "Visual Feedback", "KESSA", 1, true),
-        ZynPlaceholderScene("TvisCubeField", "CubeField", "CUBEFIELD", 1, false),
-        ZynPlaceholderScene("TvisCubeField2", "Cube Field 2", "CUBEFIELD2", 1, false),
-        ZynPlaceholderScene("TvisCube", "Bass Cube", "CUBE", 1, true),
-        ZynPlaceholderScene("TvisFractCube", "Fractal Cube", "FRACTCUBE", 1, true),
+        ZynSceneClassOf<TvisSnakeCube>("TvisSnakeCube"),
+        ZynSceneClassOf<TvisPointMorph>("TvisPointMorph"),
+        ZynSceneClassOf<TvisSparkSphere>("TvisSparkSphere"),
+        ZynSceneClassOf<TvisSparks>("TvisSparks"),
+        ZynSceneClassOf<TvisKessa>("TvisKessa"),
+        ZynSceneClassOf<TvisCubeField>("TvisCubeField"),
+        ZynSceneClassOf<TvisCubeField2>("TvisCubeField2"),
+        ZynSceneClassOf<TvisCube>("TvisCube"),
+        ZynSceneClassOf<TvisFractCube>("TvisFractCube"),
         ZynSceneClassOf<TvisPointRender>("TvisPointRender"),
         ZynSceneClassOf<TvisWMorph>("TvisWMorph"),
         ZynSceneClassOf<TvisHyperMorph>("TvisHyperMorph"),
-        ZynPlaceholderScene("TvisTorus", "Ripples on a Torus", "TORUS", 0, false),
-        ZynPlaceholderScene("TvisVortex", "Down the Vortex", "VORTEX", 1, false),
+        ZynSceneClassOf<TvisTorus>("TvisTorus"),
+        ZynSceneClassOf<TvisVortex>("TvisVortex"),
         ZynSceneClassOf<TvisTunnel>("TvisTunnel"),
-        ZynPlaceholderScene("TvisSphere", "Image Sphere", "SPHERE", 1, false),
-        ZynPlaceholderScene("TvisSkyBox", "SkyBox", "SKYBOX", 1, false),
-        ZynPlaceholderScene("TvisRecurse", "Recurse", "RECURSE", 1, false),
-        ZynPlaceholderScene("TvisParticle", "Particle", "PARTICLE", 1, false),
-        ZynPlaceholderScene("TvisPlasma", "Plasma Ball", "PLASMA", 2, false),
-        ZynPlaceholderScene("TvisBlit", "Texture Blitter", "BLIT", 1, false),
-        ZynPlaceholderScene("TvisWarp", "Texture Warper", "WARP", 1, false),
-        ZynPlaceholderScene("TvisWrap", "Texture Wrapper", "WRAP", 1, false),
-        ZynPlaceholderScene("TvisContour", "Contours", "CONTOUR", 1, false),
+        ZynSceneClassOf<TvisSphere>("TvisSphere"),
+        ZynSceneClassOf<TvisSkyBox>("TvisSkyBox"),
+        ZynSceneClassOf<TvisRecurse>("TvisRecurse"),
+        ZynSceneClassOf<TvisParticle>("TvisParticle"),
+        ZynSceneClassOf<TvisPlasma>("TvisPlasma"),
+        ZynSceneClassOf<TvisBlit>("TvisBlit"),
+        ZynSceneClassOf<TvisWarp>("TvisWarp"),
+        ZynSceneClassOf<TvisWrap>("TvisWrap"),
+        ZynSceneClassOf<TvisContour>("TvisContour"),
     };
     return scenes;
 }

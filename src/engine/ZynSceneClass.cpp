@@ -8,6 +8,7 @@
 #include "gfx/kvTex.h"
 
 #include <GL/gl.h>
+#include <algorithm>
 void ZynConstructScene(TZynScene& blank, const TZynSceneClass& cls, TVisObject* owner)
 {
     blank.Class = &cls;
@@ -133,6 +134,27 @@ void TZynScene::PresentOwnTexture(float alpha)
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glColor4f(1, 1, 1, alpha);
     kvDrawScreenQuad();
+}
+
+float TZynScene::BeginOwnTexture(int32_t saved[4])
+{
+    GLint viewport[4] = {0, 0, 1, 1};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    for (int i = 0; i < 4; i++) saved[i] = viewport[i];
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glViewport(0, 0, std::max(TexWidth, 1), std::max(TexHeight, 1));
+    return viewport[3] > 0 ? float(viewport[2]) / float(viewport[3]) : 1.0f;
+}
+
+void TZynScene::EndOwnTexture(const int32_t saved[4], float alpha)
+{
+    CopyToTexture(std::max(TexWidth, 1), std::max(TexHeight, 1), OwnTexture);
+    glViewport(saved[0], saved[1], saved[2], saved[3]);
+    PresentOwnTexture(alpha);
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
 }
 
 int32_t TZynScene::SlotConstant(int32_t n)

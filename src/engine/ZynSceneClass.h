@@ -70,6 +70,12 @@ public:
     void BeginEnvMap();
     void EndEnvMap();
     void PresentOwnTexture(float alpha);
+    // Frame of a scene that draws into OwnTexture: Begin pushes the projection,
+    // keeps the current viewport in saved and sets the texture-sized one, and
+    // returns the saved viewport's aspect; End copies the picture into
+    // OwnTexture, puts the viewport back, presents at alpha and pops the projection.
+    float BeginOwnTexture(int32_t saved[4]);
+    void EndOwnTexture(const int32_t saved[4], float alpha);
     int32_t GetTextureSlot(int32_t n);
     void SetTextureSlot(int32_t n, uint8_t value);
     uint32_t RenderToTexture(const TVisData& visData, int32_t texW, int32_t texH, float dt,

@@ -2,12 +2,14 @@
 #include "engine/ZynVis.h"
 
 #include "app/ZynLog.h"
+#include "audio/ZynGamma.h"
 #include "config/ZynConstDef.h"
 #include "console/ZynKeyBind.h"
 #include "console/ZynTimer.h"
 #include "app/ZynLoading.h"
 #include "engine/ZynGLState.h"
 #include "engine/ZynPicker.h"
+#include "engine/ZynScenePred.h"
 #include "engine/ZynSceneCatalogue.h"
 #include "gfx/ZynTextures.h"
 #include "platform/ZynNumbers.h"
@@ -22,7 +24,11 @@ TZynVisHooks ZynVisDefaultHooks()
     TZynVisHooks hooks;
     hooks.ExecuteBinding = [](int32_t code) { ExecuteBinding(code); };
     hooks.TimerAdvance = [](float dt) { TimerTick(dt); };
+    hooks.GammaFrame = [](const TVisData& visData, float dt) { GammaFrame(visData, dt); };
     hooks.ShowLoading = [](const std::string& text, float progress) { ShowLoading(text, progress); };
+    hooks.CreatePredefines = [](TVisObject& vis) -> std::unique_ptr<TZynPredefineSource> {
+        return std::make_unique<TZynScenePredefine>(vis);
+    };
     return hooks;
 }
 
@@ -43,16 +49,6 @@ uint32_t ReadUInt32(const uint8_t* packet, size_t offset)
 
 int32_t ReadInt32(const uint8_t* packet, size_t offset) { return static_cast<int32_t>(ReadUInt32(packet, offset)); }
 
-std::string CurrentMessage()
-{
-    try {
-        throw;
-    } catch (const std::exception& e) {
-        return e.what();
-    } catch (...) {
-        return "unknown exception";
-    }
-}
 }  // namespace
 
 bool ZynVisIsStopping() { return g_stopping > 0; }
@@ -84,7 +80,7 @@ std::unique_ptr<TZynScene> TVisObject::CreateSceneOrStandIn(const TZynSceneClass
         return ZynCreateScene(cls, this);
     } catch (...) {
         ZynLogError("TVisObject.Create - COULD NOT CREATE SCENE [" + std::to_string(Scenes->Count()) + "] " +
-                    cls.ClassName + " - " + CurrentMessage());
+                    cls.ClassName + " - " + ZynCurrentExceptionMessage());
     }
     auto standIn = std::make_unique<TZynSceneUnavailable>(cls.ClassName);
     ZynConstructScene(*standIn, cls, this);
@@ -97,7 +93,7 @@ std::unique_ptr<TZynFader> TVisObject::CreateFaderOrStandIn(const TZynFaderClass
         return ZynCreateFader(cls, this);
     } catch (...) {
         ZynLogError("TVisObject.Create - COULD NOT CREATE FADER [" + std::to_string(Faders->Count()) + "] " +
-                    cls.ClassName + " - " + CurrentMessage());
+                    cls.ClassName + " - " + ZynCurrentExceptionMessage());
     }
     static const TZynFaderClass base = ZynFaderClassOf<TZynFaderUnavailable>("TZynFader");
     auto standIn = ZynCreateFader(base, this);
@@ -154,7 +150,7 @@ TVisObject::~TVisObject()
         try {
             ZynVisHooks.ExecuteBinding(Zy_STOP);
         } catch (...) {
-            ZynLogError("TVisObject.Destroy - Zy_STOP binding failed: " + CurrentMessage());
+            ZynLogError("TVisObject.Destroy - Zy_STOP binding failed: " + ZynCurrentExceptionMessage());
         }
     }
     Predefines.reset();
@@ -412,7 +408,7 @@ void TVisObject::RunFader(TZynFader& fader, float dt)
         FadeProgress = fader.Fade(NewSceneTex, OldSceneTex, dt);
         return;
     } catch (...) {
-        std::string message = CurrentMessage();
+        std::string message = ZynCurrentExceptionMessage();
         state.Restore();
         ZynLogError("TVisObject.Frame (" + fader.Section + ") - " + message);
     }
@@ -420,7 +416,7 @@ void TVisObject::RunFader(TZynFader& fader, float dt)
     try {
         RestartFader(FaderIndex);
     } catch (...) {
-        ZynLogError("TVisObject.RestartFader - " + CurrentMessage());
+        ZynLogError("TVisObject.RestartFader - " + ZynCurrentExceptionMessage());
     }
 }
 
@@ -443,7 +439,7 @@ void TVisObject::RenderUI(float dt)
     try {
         UI->Render(dt);
     } catch (...) {
-        ZynLogException("UI.Render", CurrentMessage());
+        ZynLogException("UI.Render", ZynCurrentExceptionMessage());
     }
 }
 

@@ -5,7 +5,7 @@
 // in-picture user interface; its construction draws the loading screen and
 // loads the predefines. Those modules depend on the engine, not the other way
 // round, so start-up fills these slots with their entry points; the key
-// bindings and the timer queue are wired from the start. An empty slot is
+// bindings, the timer queue and the gamma strobe are wired from the start. An empty slot is
 // skipped, which is also what the engine's own tests rely on.
 // Depends on: audio/ZynVisData.
 #pragma once
@@ -61,5 +61,5 @@ struct TZynVisHooks {
 
 extern TZynVisHooks ZynVisHooks;
 // The slots wired from the start (key bindings, timers and, once start-up
-// provides it, the loading screen), the rest empty.
+// provides it, the loading screen) and the gamma strobe, the rest empty.
 TZynVisHooks ZynVisDefaultHooks();

@@ -51,9 +51,10 @@ const bool tZynTextures::TextureMipmaps[kZynTextures] = {
     true,  true, true,  true,  true, true, true, false,
 };
 
-static std::string CustomPath(const char* stem, int n)
+// Read from the user's folder or the shipped default, written to the user's folder.
+static std::string CustomPath(const char* stem, int n, ZynPlace place)
 {
-    return ZynPath("\\Images\\" + std::string(stem) + std::to_string(n) + ".bmp");
+    return ZynPath("\\Images\\" + std::string(stem) + std::to_string(n) + ".bmp", place);
 }
 
 tZynTextures::tZynTextures()
@@ -87,8 +88,8 @@ void tZynTextures::LoadCustomTextures()
     ZynLogLine("LOADING CUSTOM TEXTURES");
     for (int n = 0; n < kZynCustomTextures; n++) {
         ShowLoading("Custom Textures", (n + 1) / 8.0f);
-        TkvImage colour = kvBMPLoad(CustomPath("Custom", n));
-        TkvImage alpha = kvBMPLoad(CustomPath("CustomA", n));
+        TkvImage colour = kvBMPLoad(CustomPath("Custom", n, ZynPlace::Data));
+        TkvImage alpha = kvBMPLoad(CustomPath("CustomA", n, ZynPlace::Data));
         if (!colour.HasPixels()) continue;
         Custom[n] = alpha.HasPixels() ? kvMergeAlpha(colour, alpha) : std::move(colour);
         CustomTexToGL(n);
@@ -160,13 +161,13 @@ void tZynTextures::SaveCustomTextures()
     ZynLogLine("FREEING CUSTOM TEXTURES");
     // A base folder copied without its Images folder still gets the user's pictures back.
     std::error_code ec;
-    std::filesystem::create_directories(ZynPath("\\Images"), ec);
+    std::filesystem::create_directories(ZynPath("\\Images", ZynPlace::User), ec);
     for (int n = 0; n < kZynCustomTextures; n++) {
         if (!Custom[n].HasPixels()) continue;
         TkvImage colour, alpha;
         kvSplitAlpha(Custom[n], colour, alpha);
-        kvBMPSave(colour, CustomPath("Custom", n));
-        kvBMPSave(alpha, CustomPath("CustomA", n));
+        kvBMPSave(colour, CustomPath("Custom", n, ZynPlace::User));
+        kvBMPSave(alpha, CustomPath("CustomA", n, ZynPlace::User));
         kvFreeImage(Custom[n]);
     }
 }
@@ -265,6 +266,9 @@ void tZynTextures::TemporaryResize(int32_t width, int32_t height)
         kvDeleteTexture(t);
         t = 0;
     }
+    // The slots may show those stores: they stay empty until rendered again
+    // rather than bind a deleted (or meanwhile reused) texture name.
+    for (uint32_t& t : Special) t = 0;
 }
 
 TZynTileUV ZynTileUV(int32_t index, int32_t columns, int32_t rows)
@@ -302,7 +306,13 @@ void tZynTextures::DrawTileTurned(int32_t index, int32_t columns, int32_t rows, 
     glEnd();
 }
 
-std::string ZynScreenshotFileName() { return kvUniqueFileName(ZynPath("\\Screenshot"), ".bmp"); }
+std::string ZynScreenshotFileName()
+{
+    // The pictures folder (installed mode) is made on the first screenshot only.
+    std::error_code ec;
+    std::filesystem::create_directories(ZynPath("", ZynPlace::Pictures), ec);
+    return kvUniqueFileName(ZynPath("\\Screenshot", ZynPlace::Pictures), ".bmp");
+}
 
 bool ZynSaveViewportBMP(const std::string& fileName)
 {

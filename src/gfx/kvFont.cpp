@@ -34,14 +34,20 @@ TkvGlyphQuad kvGlyphQuad(uint8_t code, float height, float width, float z, float
     return q;
 }
 
-void DrawChar(uint8_t code, float height, float width, float z, float y, float x)
+// The quad's four corners, inside a glBegin(GL_QUADS) ... glEnd().
+static void EmitGlyph(uint8_t code, float height, float width, float z, float y, float x)
 {
     TkvGlyphQuad q = kvGlyphQuad(code, height, width, z, y, x);
-    glBegin(GL_QUADS);
     for (int i = 0; i < 4; i++) {
         glTexCoord2f(q.u[i], q.v[i]);
         glVertex3f(q.x[i], q.y[i], q.z);
     }
+}
+
+void DrawChar(uint8_t code, float height, float width, float z, float y, float x)
+{
+    glBegin(GL_QUADS);
+    EmitGlyph(code, height, width, z, y, x);
     glEnd();
 }
 
@@ -51,8 +57,12 @@ void DrawText(int32_t align, const std::string& text, float z, float y, float x)
 {
     if (align == 1) x -= TextWidth(text) / 2;
     else if (align == 2) x -= TextWidth(text);
+    if (text.empty()) return;
+    // One batch for the whole line: the same quads as DrawChar for each character.
+    glBegin(GL_QUADS);
     for (unsigned char c : text) {
-        DrawChar(c, CharHeight, CharWidth, z, y, x);
+        EmitGlyph(c, CharHeight, CharWidth, z, y, x);
         x += CharWidth;
     }
+    glEnd();
 }

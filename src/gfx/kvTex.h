@@ -63,6 +63,9 @@ void kvSphereMapOn();
 void kvSphereMapOff();
 void kvDrawUnitQuad();    // (0,0)..(1,1), texture coordinates = positions
 void kvDrawScreenQuad();  // (-1,-1)..(1,1), texture coordinates (0,0)..(1,1)
+// Clears the buffers in mask (GL_COLOR_BUFFER_BIT ...) in the lower-left w x h
+// only (the part a render-to-texture copy takes); the scissor state is kept.
+void kvClearLowerLeft(int32_t w, int32_t h, uint32_t mask);
 // GL_VENDOR, GL_RENDERER, GL_VERSION or GL_EXTENSIONS; "" when GL has none.
 std::string GLString(uint32_t name);
 // GL_MAX_TEXTURE_SIZE of the current context (0 without a context).

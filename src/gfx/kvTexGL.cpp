@@ -118,6 +118,18 @@ void kvDrawScreenQuad()
     glEnd();
 }
 
+void kvClearLowerLeft(int32_t w, int32_t h, uint32_t mask)
+{
+    GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+    GLint box[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_SCISSOR_BOX, box);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, w, h);
+    glClear(mask);
+    glScissor(box[0], box[1], box[2], box[3]);
+    if (!scissor) glDisable(GL_SCISSOR_TEST);
+}
+
 std::string GLString(uint32_t name)
 {
     const GLubyte* s = glGetString(name);

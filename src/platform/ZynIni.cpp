@@ -178,6 +178,16 @@ bool TZynIniFile::ReadBool(const std::string& section, const std::string& key, b
     return ReadInteger(section, key, def ? 1 : 0) != 0;
 }
 
+int32_t TZynIniFile::ReadCount(const std::string& section, const std::string& key, int32_t cap) const
+{
+    int64_t v = 0;
+    if (!ZynParseInt64(ReadString(section, key, ""), v) || v < 0) return 0;
+    if (v <= cap) return static_cast<int32_t>(v);
+    ZynLogWarning("\"" + m_path + "\" [" + section + "] " + key + " = " + std::to_string(v) + " is more than " +
+                  std::to_string(cap) + ", only " + std::to_string(cap) + " are read");
+    return cap;
+}
+
 void TZynIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value)
 {
     std::string k = ZynTrim(OneLine(key));

@@ -41,6 +41,9 @@ public:
     int32_t ReadInteger(const std::string& section, const std::string& key, int32_t def) const;
     double ReadFloat(const std::string& section, const std::string& key, double def) const;
     bool ReadBool(const std::string& section, const std::string& key, bool def) const;   // integer != 0
+    // A count that sizes what a file's reader builds: missing, unreadable or
+    // negative gives 0, more than cap gives cap with a warning line.
+    int32_t ReadCount(const std::string& section, const std::string& key, int32_t cap) const;
 
     // Line breaks in names or values would break the file's structure and are
     // replaced by blanks.

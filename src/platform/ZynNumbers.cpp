@@ -32,6 +32,12 @@ int32_t ZynClampToInt32(int64_t v)
     return static_cast<int32_t>(v);
 }
 
+float ZynClampFloat(float v, float lo, float hi, float nanValue)
+{
+    if (std::isnan(v)) return nanValue;
+    return v < lo ? lo : (v > hi ? hi : v);
+}
+
 static bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // Checks the decimal grammar; from_chars alone would accept "inf", "nan" and

@@ -24,6 +24,9 @@ int32_t ZynRoundToInt32(double v, int32_t nanValue = 0);
 // Saturating int64 -> int32.
 int32_t ZynClampToInt32(int64_t v);
 
+// v limited to lo..hi (infinities go to the nearer end). NaN gives nanValue.
+float ZynClampFloat(float v, float lo, float hi, float nanValue);
+
 // Strict decimal float parse (see above). Returns false and leaves out alone on error.
 bool ZynParseDouble(std::string_view text, double& out);
 

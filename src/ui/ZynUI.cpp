@@ -22,16 +22,6 @@
 namespace {
 TZynUI* g_live = nullptr;
 
-std::string CurrentMessage()
-{
-    try {
-        throw;
-    } catch (const std::exception& e) {
-        return e.what();
-    } catch (...) {
-        return "unknown exception";
-    }
-}
 }  // namespace
 
 TZynUI* TZynUI::Live() { return g_live; }
@@ -153,13 +143,13 @@ void TZynUI::DrawWindows()
         if (Closing) Closing->Draw(Aspect);
         if (Current) Current->Draw(Aspect);
     } catch (...) {
-        ZynLogException("UI.Render - Window Rendering", CurrentMessage());
+        ZynLogException("UI.Render - Window Rendering", ZynCurrentExceptionMessage());
     }
     try {
         Player->Draw(Aspect);
         Side->Draw(Aspect);
     } catch (...) {
-        ZynLogException("UI.Render - Permanent Window Render", CurrentMessage());
+        ZynLogException("UI.Render - Permanent Window Render", ZynCurrentExceptionMessage());
     }
 }
 
@@ -240,7 +230,10 @@ void TZynUI::DrawCursor()
 void TZynUI::KeyEvent(bool pressed, int32_t code, bool isVirtualKey)
 {
     ExecuteKeyBinding(pressed, code, isVirtualKey);
-    if (Current && WindowOpen) Current->Key(pressed, code, isVirtualKey);
+    if (!Current || !WindowOpen) return;
+    // Escape closes the open window (its binding does not run while one is open).
+    if (isVirtualKey && pressed && code == 27) CloseWindow();
+    else if (isVirtualKey || code != 27) Current->Key(pressed, code, isVirtualKey);
 }
 
 void TZynUI::MouseEvent(int32_t x, int32_t y, int32_t button, bool pressed, uint8_t state)

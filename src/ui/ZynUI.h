@@ -37,7 +37,8 @@ public:
     void CloseWindow();
     // Once per frame, after scenes and announcements.
     void Render(float dt);
-    // Window key event: its binding runs first (virtual keys), then the current window.
+    // Window key event: its binding runs first (virtual keys), then the current
+    // window; Escape closes the window instead.
     void KeyEvent(bool pressed, int32_t code, bool isVirtualKey);
     // Window mouse event in pixels (button 0 move, 1 left, 2 right, 3 middle).
     void MouseEvent(int32_t x, int32_t y, int32_t button, bool pressed, uint8_t state);

@@ -2,12 +2,34 @@
 #include "winamp/ZynWinAMPControl.h"
 
 #include "platform/ZynNumbers.h"
+#include "winamp/ZynMprisLink.h"
+
+#include <memory>
 
 namespace {
 TWinAMPLink* g_link = nullptr;
+std::unique_ptr<TZynMprisLink> g_mpris;
 }
 
 void WinAMPSetLink(TWinAMPLink* link) { g_link = link; }
+
+void WinAMPOpen(const std::string& playerName)
+{
+    WinAMPClose();
+    g_mpris = std::make_unique<TZynMprisLink>(playerName);
+    g_link = g_mpris.get();
+}
+
+void WinAMPClose()
+{
+    if (g_link == g_mpris.get()) g_link = nullptr;
+    g_mpris.reset();
+}
+
+void WinAMPPoll()
+{
+    if (g_link) g_link->Poll();
+}
 
 TWinAMPWindow FindPlayer() { return g_link ? g_link->FindWindow() : 0; }
 

@@ -3,10 +3,10 @@
 // Every operation looks the player up afresh and does nothing, with a zero or
 // empty result, when no player is found. The player is reached through a
 // TWinAMPLink: the platform's way of finding the player and delivering its
-// window messages. This build has no such platform facility, so no link is
-// installed and the program always behaves as with no player running; tests
-// install a link of their own.
-// Depends on: platform/ZynNumbers.
+// window messages. On Linux that is TZynMprisLink (any MPRIS media player on
+// the session bus), installed by WinAMPOpen at start-up and polled once a
+// frame; tests install links of their own.
+// Depends on: platform/ZynNumbers, winamp/ZynMprisLink.
 #pragma once
 
 #include <cstdint>
@@ -16,7 +16,8 @@
 using TWinAMPWindow = uintptr_t;
 
 // Message ids of the player's published interface.
-constexpr int32_t WinAMPIpcSetVolume = 122;
+constexpr int32_t WinAMPIpcSetVolume = 122;       // value -666: returns the volume 0..255
+constexpr int32_t WinAMPIpcIsPlaying = 104;       // 1 playing, 3 paused, 0 stopped
 constexpr int32_t WinAMPIpcGetOutputTime = 105;
 constexpr int32_t WinAMPIpcJumpToTime = 106;
 
@@ -32,10 +33,18 @@ public:
     virtual int32_t SendCommand(TWinAMPWindow window, uint16_t commandId) = 0;
     // The window's title text.
     virtual std::string Title(TWinAMPWindow window) = 0;
+    // Once a frame: takes whatever the player has sent since; never waits.
+    virtual void Poll() {}
 };
 
 // Installs the link (not owned); nullptr: no player can be reached.
 void WinAMPSetLink(TWinAMPLink* link);
+// Start-up: an MPRIS link (owned here) for playerName ("" = the first player) is installed.
+void WinAMPOpen(const std::string& playerName);
+// Shut-down: the link WinAMPOpen made is removed and freed.
+void WinAMPClose();
+// Once a frame: polls the installed link.
+void WinAMPPoll();
 
 TWinAMPWindow FindPlayer();
 int32_t SendIPC(int32_t id, int32_t value);

@@ -58,3 +58,18 @@ TEST(ClientOptions, UsageListsThePortOptions)
     EXPECT_NE(u.find("--reply-port"), std::string::npos);
     EXPECT_NE(u.find("--presence-port"), std::string::npos);
 }
+
+TEST(ClientOptions, AudioInputAndSourceNeedAValue)
+{
+    ZynOptions o;
+    std::string err;
+    ASSERT_EQ(Parse({"--audio", "capture", "--source=alsa_output.x.monitor"}, o, err), ZynOptionsResult::Run) << err;
+    EXPECT_EQ(o.audio, "capture");
+    EXPECT_EQ(o.source, "alsa_output.x.monitor");
+    for (const char* opt : {"--audio", "--source"}) {
+        ZynOptions p;
+        EXPECT_EQ(Parse({opt}, p, err), ZynOptionsResult::ExitUsage) << opt;
+        EXPECT_EQ(Parse({opt, ""}, p, err), ZynOptionsResult::ExitUsage) << opt;
+        EXPECT_NE(err.find(opt), std::string::npos) << err;
+    }
+}

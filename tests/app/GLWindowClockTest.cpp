@@ -7,12 +7,12 @@
 
 namespace {
 
-// Runs frames at a fixed millisecond spacing starting after `start`.
-uint32_t RunFrames(TGLWindow& w, uint32_t start, uint32_t stepMs, int frames)
+// Runs frames at a fixed millisecond spacing starting after `start` (clock in microseconds).
+uint64_t RunFrames(TGLWindow& w, uint64_t start, uint64_t stepMs, int frames)
 {
-    uint32_t now = start;
+    uint64_t now = start;
     for (int i = 0; i < frames; i++) {
-        now += stepMs;
+        now += stepMs * 1000;
         w.AdvanceClock(now);
     }
     return now;
@@ -23,45 +23,49 @@ uint32_t RunFrames(TGLWindow& w, uint32_t start, uint32_t stepMs, int frames)
 TEST(GLWindowClock, DeltaIsClampedToOneSecondAndTotalCountsFromStart)
 {
     TGLWindow w;
-    w.StartTick = 10000;
-    w.LastTick = 10000;
-    w.AdvanceClock(10016);
+    w.StartTick = 10000000;
+    w.LastTick = 10000000;
+    w.AdvanceClock(10016000);
     EXPECT_FLOAT_EQ(w.TimeDelta, 0.016f);
     EXPECT_FLOAT_EQ(w.TimeTotal, 0.016f);
-    EXPECT_EQ(w.LastTick, 10016u);
+    EXPECT_EQ(w.LastTick, 10016000u);
 
-    w.AdvanceClock(15016);              // a 5 s pause
+    w.AdvanceClock(15016000);           // a 5 s pause
     EXPECT_FLOAT_EQ(w.TimeDelta, 1.0f);
     EXPECT_FLOAT_EQ(w.TimeTotal, 5.016f);
 
-    w.AdvanceClock(15016);              // same tick: zero, not negative
+    w.AdvanceClock(15016000);           // same reading: zero, not negative
     EXPECT_FLOAT_EQ(w.TimeDelta, 0.0f);
 }
 
 TEST(GLWindowClock, FirstFrameOfTheProcessCountsFromTickZero)
 {
     TGLWindow w;                         // LastTick starts at 0
-    w.StartTick = 7000;
-    w.AdvanceClock(7020);
+    w.StartTick = 7000000;
+    w.AdvanceClock(7020000);
     EXPECT_FLOAT_EQ(w.TimeDelta, 1.0f);
     EXPECT_FLOAT_EQ(w.TimeTotal, 0.02f);
 }
 
-TEST(GLWindowClock, TickCounterWrapStillGivesTheShortDelta)
+TEST(GLWindowClock, FramesShorterThanAMillisecondStillAddUp)
 {
     TGLWindow w;
-    w.StartTick = 0xFFFFFF00u;
-    w.LastTick = 0xFFFFFFF0u;
-    w.AdvanceClock(0x10u);               // 32 ms later, across the wrap
-    EXPECT_FLOAT_EQ(w.TimeDelta, 0.032f);
-    EXPECT_NEAR(w.TimeTotal, 0.272f, 1e-6);
+    w.StartTick = w.LastTick = 5000000;
+    uint64_t now = 5000000;
+    for (int i = 0; i < 4000; i++) {    // 4000 frames of 250 us: one second
+        now += 250;
+        w.AdvanceClock(now);
+        ASSERT_FLOAT_EQ(w.TimeDelta, 0.00025f);
+    }
+    EXPECT_NEAR(w.TimeTotal, 1.0f, 1e-6);
+    EXPECT_NEAR(w.FPS, 4000.0f * 0.9f, 4000.0f * 0.1f);   // converging on the true rate
 }
 
 TEST(GLWindowClock, FpsFirstUpdatesAfterAQuarterSecond)
 {
     TGLWindow w;
-    w.LastTick = w.StartTick = 1000;
-    uint32_t now = RunFrames(w, 1000, 50, 5);   // exactly 0.25 s: not yet
+    w.LastTick = w.StartTick = 1000000;
+    uint64_t now = RunFrames(w, 1000000, 50, 5);   // exactly 0.25 s: not yet
     EXPECT_EQ(w.FPS, 0.0f);
     EXPECT_EQ(w.FPSFrames, 5);
     RunFrames(w, now, 50, 1);                     // 0.30 s over 6 frames -> 20 fps, half weight
@@ -110,10 +114,13 @@ TEST(GLWindowClock, FixedDeltaMakesTimeDeterministic)
     TGLWindow w;
     w.FixedDelta = 0.02f;
     w.StartTick = 500;
-    uint32_t ticks[] = {600, 600, 9000, 9001};   // the real clock is ignored
-    for (uint32_t t : ticks) {
+    uint64_t ticks[] = {600, 600, 9000, 9001};   // the real clock is ignored
+    for (uint64_t t : ticks) {
         w.AdvanceClock(t);
         EXPECT_FLOAT_EQ(w.TimeDelta, 0.02f);
     }
     EXPECT_NEAR(w.TimeTotal, 0.08f, 1e-6);
+    // Total time is frames x dt, not a running sum: 300 frames of 0.02 s are 6 s exactly.
+    for (int i = 4; i < 300; i++) w.AdvanceClock(0);
+    EXPECT_EQ(w.TimeTotal, 6.0f);
 }

@@ -315,7 +315,7 @@ TEST_F(GLWindowRun, KeyboardTextAndMouseEventsBecomeWindowMessages)
 TEST_F(GLWindowRun, MinimisedWindowDrawsNoFramesUntilRestored)
 {
     w.MaxFrames = 4;
-    std::vector<uint32_t> ticks;
+    std::vector<uint64_t> ticks;
     w.OnFrame = [&] {
         frames++;
         ticks.push_back(w.LastTick);
@@ -329,7 +329,7 @@ TEST_F(GLWindowRun, MinimisedWindowDrawsNoFramesUntilRestored)
     };
     ASSERT_TRUE(w.Run());
     ASSERT_EQ(frames, 4);
-    EXPECT_GE(ticks[2] - ticks[1], 380u);      // nothing drawn while minimised
+    EXPECT_GE(ticks[2] - ticks[1], 380000u);   // nothing drawn while minimised (us)
     EXPECT_GE(deltas[2], 0.38f);               // the pause shows in the next delta
     EXPECT_LE(deltas[2], 1.0f);
 }

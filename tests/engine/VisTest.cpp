@@ -6,7 +6,6 @@
 #include "engine/ZynPicker.h"
 #include "engine/ZynSceneCatalogue.h"
 #include "engine/ZynVis.h"
-#include "scenes/ZynScenePlaceholder.h"
 #include "platform/ZynRandom.h"
 
 #include <cstring>
@@ -323,26 +322,17 @@ TEST_F(VisTest, ThrowingFaderIsRebuiltAndTheChangeEnds)
     EXPECT_EQ(log.CountOf("FINSIHED RESTART"), 2);
 }
 
-TEST_F(VisTest, EveryCatalogueSceneRendersHeadlessInItsOwnColour)
+TEST_F(VisTest, EveryCatalogueSceneRendersHeadlessOnScreenAndIntoATexture)
 {
     LogCapture log;
     zcSCENE_StartScene = 0;
     TVisObject vis;
     TVisData data = Silence();
     vis.Frame(data, 0.0f);
-    std::set<std::vector<int>> colours;
-    size_t placeholders = 0;
     for (int32_t n = 0; n < vis.Scenes->Count(); n++) {
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         vis.RenderScene(n, data, 0.1f, 1.0f);
-        // Stand-ins fill the screen with a colour of their own; real scenes draw their picture.
-        if (dynamic_cast<TZynScenePlaceholder*>(vis.Scenes->Items(n))) {
-            std::vector<int> corner = Pixel(5, 5);
-            EXPECT_GT(corner[0] + corner[1] + corner[2], 100) << vis.Scenes->Items(n)->Name;
-            colours.insert(corner);
-            placeholders++;
-        }
         // Into a texture as well, as a fade would ask.
         uint32_t store = 0;
         EXPECT_NE(vis.RenderSceneTex(n, data, 0.1f, 1.0f, store), 0u) << vis.Scenes->Items(n)->Name;
@@ -351,7 +341,6 @@ TEST_F(VisTest, EveryCatalogueSceneRendersHeadlessInItsOwnColour)
             glDeleteTextures(1, &t);
         }
     }
-    EXPECT_EQ(colours.size(), placeholders);
     EXPECT_FALSE(log.AnyContains("#ERROR"));
 }
 

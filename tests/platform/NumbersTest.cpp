@@ -17,6 +17,10 @@ TEST(Numbers, RoundsTiesToEvenAndSaturates)
     EXPECT_EQ(ZynRoundToInt32(std::nan(""), 77), 77);
     EXPECT_EQ(ZynRoundToInt32(INFINITY), std::numeric_limits<int32_t>::max());
     EXPECT_EQ(ZynRoundEven64(1e300), std::numeric_limits<int64_t>::max());
+    EXPECT_EQ(ZynClampFloat(-INFINITY, 0.25f, 8, 1), 0.25f);
+    EXPECT_EQ(ZynClampFloat(1e30f, 0.25f, 8, 1), 8.0f);
+    EXPECT_EQ(ZynClampFloat(std::nanf(""), 0.25f, 8, 1), 1.0f);
+    EXPECT_EQ(ZynClampFloat(3.5f, 0.25f, 8, 1), 3.5f);
 }
 
 TEST(Numbers, ParsesOnlyPlainDecimals)

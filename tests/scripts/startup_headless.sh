@@ -7,7 +7,7 @@ source "$HERE/zynrun.bash"
 export SDL_VIDEODRIVER=offscreen
 WORK=$(mktemp -d)
 trap 'chmod -R u+w "$WORK" 2>/dev/null; rm -rf "$WORK"' EXIT
-export XDG_CONFIG_HOME=$WORK/xdg
+export XDG_CONFIG_HOME=$WORK/xdg HOME=$WORK/home
 PORT=$((40000 + $$ % 10000))
 run() { "$RT/zyn" --udp-port $((PORT++)) --announce-to 127.0.0.1 "$@"; }
 
@@ -76,18 +76,29 @@ rm -f "$WORK/copy/ZynLog.txt"
 expect_no_errors "$WORK/copy/ZynLog.txt"
 expect_end "$WORK/copy/ZynLog.txt"
 
-# "cmake --install" gives the same folder (without run leftovers) and a bin/zyn link.
+# "cmake --install" gives bin/zyn with its data as share/zyn (without run
+# leftovers); run from there it keeps settings and log in the user's folders.
 BUILD=$(dirname "$RT")
 if command -v cmake >/dev/null 2>&1 && [ -f "$BUILD/CMakeCache.txt" ]; then
     touch "$RT/Screenshot9999.bmp"
     cmake --install "$BUILD" --prefix "$WORK/inst" >/dev/null || fail "cmake --install failed"
     rm -f "$RT/Screenshot9999.bmp"
-    [ -L "$WORK/inst/bin/zyn" ] || fail "no bin/zyn link"
+    [ -x "$WORK/inst/bin/zyn" ] && [ -x "$WORK/inst/bin/zyn-send" ] || fail "no bin/zyn, bin/zyn-send"
+    [ ! -e "$WORK/inst/share/zyn/zyn" ] || fail "the executable was installed with the data"
     [ ! -e "$WORK/inst/share/zyn/Screenshot9999.bmp" ] || fail "run leftovers installed"
     [ ! -e "$WORK/inst/share/zyn/ZynLog.txt" ] || fail "a log was installed"
-    "$WORK/inst/bin/zyn" --headless --frames 2 --udp-port $((PORT++)) --announce-to 127.0.0.1 || fail "installed zyn: exit $?"
-    [ "$(sed -n 3p "$WORK/inst/share/zyn/ZynLog.txt")" = " BASE DIR: $WORK/inst/share/zyn" ] || fail "installed BaseDir"
-    expect_no_errors "$WORK/inst/share/zyn/ZynLog.txt"
+    [ -f "$WORK/inst/share/man/man1/zyn.1.gz" ] && [ -f "$WORK/inst/share/icons/hicolor/48x48/apps/zyn.png" ] ||
+        fail "manual page or icon missing"
+    chmod -R a-w "$WORK/inst"
+    XDG_STATE_HOME=$WORK/state "$WORK/inst/bin/zyn" --headless --frames 2 --udp-port $((PORT++)) \
+        --announce-to 127.0.0.1 --exec "Screenshot" || fail "installed zyn: exit $?"
+    LOG=$WORK/state/zyn/ZynLog.txt
+    [ -f "$LOG" ] || fail "installed zyn: no log in XDG_STATE_HOME"
+    expect_line "$LOG" " BASE DIR: $WORK/inst/share/zyn (installed; settings $XDG_CONFIG_HOME/zyn, log $WORK/state/zyn, screenshots $HOME/Pictures/Zyn)"
+    expect_no_errors "$LOG"
+    [ -f "$XDG_CONFIG_HOME/zyn/Zyn.cfg" ] || fail "installed zyn: no settings in XDG_CONFIG_HOME"
+    ls "$HOME"/Pictures/Zyn/Screenshot0000.bmp >/dev/null || fail "installed zyn: no screenshot in the pictures folder"
+    chmod -R u+w "$WORK/inst"
 fi
 
 # No video driver: exit 1 after the window layer's error lines; settings survive unchanged.

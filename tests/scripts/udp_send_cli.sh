@@ -39,9 +39,15 @@ expect "get without a name" 2 "usage" "$SEND" get
 expect "name too long" 2 "1..40" "$SEND" get "$(printf 'N%.0s' $(seq 41))"
 expect "scene needs a number" 2 "usage" "$SEND" --port "$P" scene five
 expect "record needs a level" 2 "usage" "$SEND" --port "$P" record loud
-expect "missing WAV file" 1 "cannot open" "$SEND" --port "$P" vis "$TMP/none.wav"
+expect "missing audio file" 2 "cannot open" "$SEND" --port "$P" vis "$TMP/none.wav"
 printf 'not a wav file at all' > "$TMP/bad.wav"
-expect "not a WAV file" 1 "not a RIFF/WAVE file" "$SEND" --port "$P" vis "$TMP/bad.wav"
+expect "not an audio file" 2 "not an audio file" "$SEND" --port "$P" vis "$TMP/bad.wav"
+expect "analyse a missing file" 2 "cannot open" "$SEND" analyse "$TMP/none.wav"
+expect "analyse needs a file" 2 "usage" "$SEND" analyse
+expect "unknown loop" 2 "make-loop lists" "$SEND" make-loop nope "$TMP/x.wav"
+# No sound server at all: capture and sources say so, with exit status 2.
+expect "vis capture without a server" 2 "no sound server" env PULSE_SERVER="unix:$TMP/no.sock" "$SEND" --port "$P" vis
+expect "sources without a server" 2 "no sound server" env PULSE_SERVER="unix:$TMP/no.sock" "$SEND" sources
 
 expect "set sends" 0 "" "$SEND" --port "$P" set MAIN.ScreenX 800
 expect "scene sends" 0 "" "$SEND" --port "$P" scene -1 2
@@ -50,7 +56,13 @@ expect "record sends" 0 "" "$SEND" --port "$P" record 1.25 0.5
 expect "make-wav" 0 "" "$SEND" make-wav "$TMP/beat.wav" --seconds 0.5
 expect "vis from a WAV part" 0 "streaming" "$SEND" --port "$P" --rate 200 vis "$TMP/beat.wav" --from 0.1 --to 0.3
 expect "vis nothing to play" 1 "nothing to play" "$SEND" --port "$P" vis "$TMP/beat.wav" --from 0.4 --to 0.2
-expect "vis synthetic" 0 "synthetic beat" "$SEND" --port "$P" --rate 200 vis --seconds 0.2
+expect "vis synthetic" 0 "synthetic beat" "$SEND" --port "$P" --rate 200 --synthetic vis --seconds 0.2
+# analyse: the synthetic beat's kicks, one per beat at 120 BPM.
+"$SEND" analyse "$TMP/beat.wav" --beats >"$TMP/kicks" 2>"$TMP/err"
+check_kicks=$(awk 'BEGIN { ok = 1 } { if ($1 < 0 || $1 - (NR - 1) * 0.5 > 0.07 || (NR - 1) * 0.5 - $1 > 0.07) ok = 0 } END { print NR, ok }' "$TMP/kicks")
+if [ "$check_kicks" = "1 1" ]; then echo "ok   analyse --beats"; else echo "FAIL analyse --beats: $check_kicks $(cat "$TMP/kicks" "$TMP/err")"; fails=$((fails + 1)); fi
+lines=$("$SEND" analyse "$TMP/beat.wav" | awk 'NF == 4 && $4 ~ /^[01]$/' | wc -l)
+if [ "$lines" -eq 30 ]; then echo "ok   analyse lines"; else echo "FAIL analyse: $lines lines of time, Bass, Beat, kick"; fails=$((fails + 1)); fi
 expect "vis from stdin" 0 "stdin" bash -c "head -c 17640 /dev/zero | '$SEND' --port $P vis -"
 
 # Nobody answers: get and ping give up after the timeout with a hint.

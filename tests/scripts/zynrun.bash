@@ -64,3 +64,15 @@ expect_no_errors() {
         fail "error lines in $1"
     fi
 }
+
+# A UDP port nobody on this machine has bound (IPv4 and IPv6 tables).
+port_free() { ! grep -qi ":$(printf '%04X' "$1") " /proc/net/udp /proc/net/udp6 2>/dev/null; }
+# pick_port [TAKEN...]: a free high UDP port other than the ones given.
+pick_port() {
+  local p
+  for _ in $(seq 200); do
+    p=$(( (RANDOM % 30000) + 20000 ))
+    if port_free "$p" && [[ " $* " != *" $p "* ]]; then echo "$p"; return 0; fi
+  done
+  return 1
+}

@@ -3,6 +3,7 @@
 
 #include "app/ZynLog.h"
 #include "app/ZynOffscreenGL.h"
+#include "config/ZynConstFormula.h"
 #include "engine/ZynSceneCatalogue.h"
 #include "platform/ZynPath.h"
 #include "platform/ZynRandom.h"
@@ -56,6 +57,7 @@ bool TSession::Open(int32_t w, int32_t h, uint32_t seed)
     Dir = MakeScratchBase();
     ZynSetBaseDir(Dir);
     ZynRandomize(seed);
+    ConstFormulaInstallHooks();   // as loading the settings does at start-up: scene formulas name constants
     // ZYN_RENDER_LOG=1 echoes the program's log lines while debugging a test.
     if (std::getenv("ZYN_RENDER_LOG")) ZynLogSetConsoleSink([](const std::string& l) { std::fprintf(stderr, "log: %s\n", l.c_str()); });
     // The window layer's default projection.

@@ -30,5 +30,7 @@ Canvas MakeChecker();              // custom\Checker.tga: 64 x 64 test pattern s
 Canvas MakeRings();                // custom\Rings.bmp: 128 x 128 concentric colour rings
 bool MakeZy(const std::string& boldFont, Canvas& out, std::string& error);     // Zy.tga: title picture
 bool MakeLogo(const std::string& boldFont, Canvas& out, std::string& error);   // Custom0: logo with alpha
+// Desktop icon of size x size pixels: the tunnel rings and the Z of the logo on a rounded tile.
+bool MakeAppIcon(const std::string& boldFont, int size, Canvas& out, std::string& error);
 
 }  // namespace art

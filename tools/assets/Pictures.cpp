@@ -512,4 +512,35 @@ bool MakeLogo(const std::string& boldFont, Canvas& out, std::string& error)
     return true;
 }
 
+bool MakeAppIcon(const std::string& boldFont, int size, Canvas& out, std::string& error)
+{
+    const float n = static_cast<float>(size), c = n / 2;
+    const float margin = n / 16, corner = n * 0.2f;
+    auto tile = [&](V2 p) { return sdBox(p, {c, c}, {c - margin, c - margin}, corner); };
+    out = Canvas(size, size);
+    out.ShapeFn(0, 0, n, n, [&](V2 p) {
+        float r = len(p - V2{c, c}) / c;
+        return mix(rgb(0.22f, 0.1f, 0.42f), rgb(0.02f, 0.02f, 0.1f), clamp01(r));
+    }, tile);
+    // Tunnel rings shrinking towards the centre; the finest are left out on small icons.
+    const int rings = size >= 48 ? 5 : 3;
+    for (int i = 0; i < rings; i++) {
+        float r = (c - margin) * (0.9f - 0.16f * i), w = std::max(0.5f, n / 64 * (1 - 0.12f * i));
+        Col col = mix(rgb(0.3f, 0.8f, 1.0f), rgb(0.9f, 0.4f, 1.0f), static_cast<float>(i) / rings);
+        out.Shape(0, 0, n, n, scale(col, 0.8f - 0.1f * i), [&](V2 p) {
+            return std::max(sdRing(p, {c, c}, r, w), tile(p));
+        });
+    }
+    Canvas letter(size, size, {1, 1, 1, 0});
+    const float px = n * 0.78f;
+    if (!DrawText(letter, boldFont, "Z", px, c, c + 0.36f * px, rgb(1, 1, 1), error)) return false;
+    out.Blit(Halo(letter, rgb(0.3f, 0.7f, 1.0f, 0.9f), std::max(1, size / 40)), 0, 0);
+    for (int y = 0; y < size; y++)
+        for (int x = 0; x < size; x++) {
+            float a = letter.At(x, y).a;
+            if (a > 0) out.Over(x, y, mix(rgb(1, 1, 1), rgb(0.55f, 0.85f, 1.0f), y / n), a);
+        }
+    return true;
+}
+
 }  // namespace art

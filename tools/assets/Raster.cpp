@@ -2,6 +2,7 @@
 #include "Raster.h"
 
 #include <cstdio>
+#include <png.h>
 
 namespace art {
 
@@ -140,6 +141,39 @@ bool Canvas::SaveBMP(const std::string& file, bool alpha) const
         }
     }
     return WriteFile(file, b);
+}
+
+// libpng reports its errors by longjmp: this frame holds no locals that change after setjmp.
+static bool WritePNG(std::FILE* f, png_structp png, png_infop info, int w, int h, png_bytep* rows)
+{
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_init_io(png, f);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(w), static_cast<png_uint_32>(h), 8, PNG_COLOR_TYPE_RGBA,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    png_write_image(png, rows);
+    png_write_end(png, nullptr);
+    return true;
+}
+
+bool Canvas::SavePNG(const std::string& file) const
+{
+    std::vector<uint8_t> rgba(static_cast<size_t>(w_) * h_ * 4);
+    for (size_t i = 0; i < px_.size(); i++) {
+        rgba[i * 4] = ToByte(px_[i].r);
+        rgba[i * 4 + 1] = ToByte(px_[i].g);
+        rgba[i * 4 + 2] = ToByte(px_[i].b);
+        rgba[i * 4 + 3] = ToByte(px_[i].a);
+    }
+    std::vector<png_bytep> rows(static_cast<size_t>(h_));
+    for (int y = 0; y < h_; y++) rows[y] = rgba.data() + static_cast<size_t>(y) * w_ * 4;
+    std::FILE* f = std::fopen(file.c_str(), "wb");
+    if (!f) return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    bool ok = info && WritePNG(f, png, info, w_, h_, rows.data());
+    png_destroy_write_struct(&png, info ? &info : nullptr);
+    return std::fclose(f) == 0 && ok;
 }
 
 float sdBox(V2 p, V2 c, V2 half, float radius)

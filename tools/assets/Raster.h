@@ -3,7 +3,7 @@
 // Pictures are built top row first (y grows downwards, as seen on screen) in
 // linear 0..1 floats and written as TGA files with the bottom row first, so
 // that texture coordinate t = 0 is the bottom of the picture as drawn here.
-// Depends on: the C++ standard library only.
+// Depends on: the C++ standard library, libpng (PNG files).
 #pragma once
 
 #include <algorithm>
@@ -72,6 +72,8 @@ public:
     bool SaveTGA(const std::string& file, bool alpha) const;
     // 24-bit BMP of the colour (alpha false) or of the alpha as grey (alpha true).
     bool SaveBMP(const std::string& file, bool alpha) const;
+    // 8-bit RGBA PNG, top row first (desktop icons).
+    bool SavePNG(const std::string& file) const;
 
 private:
     int w_, h_;

@@ -1,9 +1,11 @@
 // zyn_assets: writes every picture file the program loads into a runtime folder.
 //
 // Usage: zyn_assets --out <images dir> --custom <custom dir> --mono <monospaced .ttf> --bold <bold .ttf>
+//                   [--icons <dir>]
 // Writes the 16 main textures (TGA), the six cube-map faces cm_0..cm_5 (TGA),
 // the default custom image 0 (the logo, Custom0.bmp + CustomA0.bmp) and two
-// sample pictures for the custom-texture commands (custom folder).
+// sample pictures for the custom-texture commands (custom folder), and with
+// --icons the desktop icon as zyn-<size>.png at the usual hicolor sizes.
 #include "Art.h"
 
 #include <cstdio>
@@ -14,12 +16,13 @@ using namespace art;
 
 int main(int argc, char** argv)
 {
-    std::string out, custom, mono, bold;
+    std::string out, custom, mono, bold, icons;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (!std::strcmp(argv[i], "--out")) out = argv[i + 1];
         else if (!std::strcmp(argv[i], "--custom")) custom = argv[i + 1];
         else if (!std::strcmp(argv[i], "--mono")) mono = argv[i + 1];
         else if (!std::strcmp(argv[i], "--bold")) bold = argv[i + 1];
+        else if (!std::strcmp(argv[i], "--icons")) icons = argv[i + 1];
     }
     if (out.empty() || custom.empty() || mono.empty() || bold.empty()) {
         std::fprintf(stderr, "usage: zyn_assets --out <dir> --custom <dir> --mono <font.ttf> --bold <font.ttf>\n");
@@ -74,5 +77,16 @@ int main(int argc, char** argv)
     ok = logo.SaveBMP(out + "/Custom0.bmp", false) && logo.SaveBMP(out + "/CustomA0.bmp", true) && ok;
     ok = MakeChecker().SaveTGA(custom + "/Checker.tga", false) && ok;
     ok = MakeRings().SaveBMP(custom + "/Rings.bmp", false) && ok;
+    if (!icons.empty()) {
+        mkdir(icons.c_str(), 0755);
+        for (int size : {16, 22, 24, 32, 48, 64, 128, 256, 512}) {
+            Canvas icon(1, 1);
+            if (!MakeAppIcon(bold, size, icon, error)) {
+                std::fprintf(stderr, "zyn_assets: %s\n", error.c_str());
+                return 1;
+            }
+            ok = icon.SavePNG(icons + "/zyn-" + std::to_string(size) + ".png") && ok;
+        }
+    }
     return ok ? 0 : 1;
 }

@@ -1,7 +1,7 @@
-// ZynSendAudio: the sender's music sources: WAV files and a synthetic beat.
+// ZynSendAudio: the sender's own sounds: WAV writing, raw PCM mix-down and a synthetic beat.
 //
-// Everything is turned into mono float samples in -1..1 at the source's own
-// sample rate; the analyser (ZynSendAnalyser) does the rest.
+// Files are read through audio/ZynAudioFile and analysed by
+// audio/ZynAudioAnalyser; this adds what only the sender needs.
 // Depends on: the C++ standard library only.
 #pragma once
 
@@ -9,21 +9,6 @@
 #include <cstdint>
 #include <string>
 #include <vector>
-
-// A decoded sound, mixed down to mono.
-struct TZynPcm {
-    int SampleRate = 0;
-    int Channels = 0;            // channels of the source before the mix-down
-    std::vector<float> Mono;
-    double Seconds() const { return SampleRate > 0 ? double(Mono.size()) / SampleRate : 0.0; }
-};
-
-// Decodes a RIFF/WAVE image: PCM 8/16/24/32-bit, IEEE float 32/64-bit, and
-// the extensible format with either. A data chunk that claims more bytes than
-// the image holds (streamed recordings) is read up to the end. False with
-// error set for anything else.
-bool ZynParseWav(const uint8_t* data, size_t len, TZynPcm& out, std::string& error);
-bool ZynReadWav(const std::string& path, TZynPcm& out, std::string& error);
 
 // Builds a 16-bit PCM WAV image from interleaved samples in -1..1 (clipped).
 std::vector<uint8_t> ZynMakeWav16(int sampleRate, int channels, const std::vector<float>& interleaved);

@@ -1,6 +1,11 @@
 // zyn-send: feeds music to Zyn over UDP and reads or sets its constants.
-#include "ZynSendAnalyser.h"
 #include "ZynSendAudio.h"
+#include "ZynSendLoops.h"
+#include "audio/ZynAudioAnalyser.h"
+#include "audio/ZynAudioCapture.h"
+#include "audio/ZynAudioFile.h"
+
+#include <pulse/simple.h>
 #include "app/ZynPacket.h"
 #include "app/ZynPacketSocket.h"
 
@@ -42,6 +47,9 @@ struct Options {
     bool ask = true;
     bool verbose = false;
     bool hex = false;
+    bool synthetic = false;    // vis without a file: the synthetic beat instead of capture
+    bool beats = false;        // analyse: only the kick times
+    std::string source;        // capture source ("" the default output's monitor)
     std::vector<std::string> args;
 };
 
@@ -51,8 +59,15 @@ void OnSignal(int) { Stop = true; }
 const char* Usage =
     "Usage: zyn-send [options] COMMAND [ARGS]\n"
     "Commands:\n"
-    "  vis [FILE.wav | -]        stream vis data: from a WAV file, from raw s16le PCM on stdin (-),\n"
-    "                            or (no file) from a synthetic beat\n"
+    "  vis [FILE | - | capture]  stream vis data: from an audio file (WAV, FLAC, Ogg, MP3...), from raw\n"
+    "                            s16le PCM on stdin (-), or (no file, capture) from what the desktop\n"
+    "                            plays; --synthetic: from a synthetic beat\n"
+    "  analyse FILE|capture      print time, Bass, Beat and kick (0/1) per frame; --beats: kick times\n"
+    "  sources                   list the sound server's sources (for --source)\n"
+    "  latency                   play 8 kicks to the default output, capture them and print how many\n"
+    "                            ms each took from the loudspeaker to Bass\n"
+    "  make-loop [NAME FILE]     write drum loop NAME of the beat test set, print its kick times\n"
+    "                            (no NAME: list the loops)\n"
     "  get NAME                  print the value of a constant (e.g. MAIN.ScreenX)\n"
     "  set NAME VALUE            set a constant\n"
     "  scene N [FADER]           change to scene N (negative: predefine) with fader FADER (default 0)\n"
@@ -69,10 +84,14 @@ const char* Usage =
     "  --presence-port N   second presence port for ping (default 555, zyn --presence-port)\n"
     "  --timeout MS        how long get and ping wait (default 2000)\n"
     "  --rate HZ           vis packets per second (default 60)\n"
-    "  --from S, --to S    play only this part of the WAV file (seconds)\n"
-    "  --loop              repeat the WAV file (or part) until interrupted\n"
+    "  --from S, --to S    play only this part of the file (seconds)\n"
+    "  --loop              repeat the file (or part) until interrupted\n"
+    "  --synthetic         vis: the synthetic beat instead of desktop capture\n"
+    "  --source NAME       capture from this source instead of the default output's monitor\n"
+    "  --beats             analyse: print only the kick times, one per line\n"
     "  --bpm N             tempo of the synthetic beat (default 120)\n"
-    "  --seconds S         length of the synthetic beat (default: until interrupted; make-wav 10)\n"
+    "  --seconds S         length of the synthetic beat (default: until interrupted; make-wav 10),\n"
+    "                      or how long analyse listens to capture (default 10)\n"
     "  --tone HZ           make-wav: a steady sine tone instead of the beat\n"
     "  --quiet-after S     make-wav: 40 dB quieter from S seconds on\n"
     "  --gain G            bass level factor (default 1)\n"
@@ -125,6 +144,8 @@ int ParseArgs(int argc, char** argv, Options& o)
         if (a == "--no-ask") { o.ask = false; continue; }
         if (a == "--verbose") { o.verbose = true; continue; }
         if (a == "--hex") { o.hex = true; continue; }
+        if (a == "--synthetic") { o.synthetic = true; continue; }
+        if (a == "--beats") { o.beats = true; continue; }
         if (i + 1 >= argc) return Fail("option " + a + " needs a value", 2);
         const char* v = argv[++i];
         double d = 0;
@@ -153,6 +174,10 @@ int ParseArgs(int argc, char** argv, Options& o)
         else if (a == "--pcm-rate") { if (!num(1000, 768000)) return 2; o.pcmRate = (int)d; }
         else if (a == "--pcm-channels") { if (!num(1, 32)) return 2; o.pcmChannels = (int)d; }
         else if (a == "--size") { if (!num(0, 65507)) return 2; o.size = (int)d; }
+        else if (a == "--source") {
+            if (!*v) return Fail("--source needs a source name (zyn-send sources lists them)", 2);
+            o.source = v;
+        }
         else if (a == "--count") { if (!num(0, 1000000)) return 2; o.count = (int)d; }
         else return Fail("unknown option \"" + a + "\" (see --help)", 2);
     }
@@ -288,117 +313,308 @@ int CmdPing(const Options& o)
     return got > 0 ? 0 : Fail("no presence records within " + std::to_string(o.timeoutMs) + " ms");
 }
 
-// The source of samples for vis: a decoded file, stdin PCM or the synthetic beat.
+// Where vis and analyse get their sound: a file (or part of it), raw PCM on
+// stdin, desktop capture or the synthetic beat. Next hands over the samples
+// of one packet.
 struct Source {
-    TZynPcm file;
-    bool isFile = false, isStdin = false;
-    std::vector<float> live;   // stdin / synth: everything so far (trimmed)
-    size_t liveBase = 0;       // absolute index of live[0]
+    enum Kind { File, Stdin, Capture, Synth } kind = Synth;
+    TZynAudioFile file;
+    TZynAudioCapture capture;
+    TZynBeatSynth synth{44100, 120};
+    int rate = 44100;
+    uint64_t first = 0, last = 0, pos = 0;   // file: frames to play, position
+    bool loop = false;
+    std::string name;                        // for messages
+    std::vector<uint8_t> pcm;
+    std::vector<float> samples;
+    double owed = 0;                         // samples due, the fraction carried
+
+    // Opens what args names. Returns 0 or the exit code (the error printed).
+    int Open(const Options& o, const std::string& what)
+    {
+        std::string err;
+        loop = o.loop;
+        if (what == "-") {
+            kind = Stdin;
+            rate = o.pcmRate;
+            name = "PCM from stdin (" + std::to_string(rate) + " Hz, " + std::to_string(o.pcmChannels) + " channels)";
+        } else if (what == "capture" || (what.empty() && !o.synthetic)) {
+            kind = Capture;
+            rate = TZynAudioCapture::Rate;
+            if (!capture.Start(o.source, err)) return Fail(err, 2);
+            name = "desktop sound from " + (o.source.empty() ? std::string("the default output's monitor") : "\"" + o.source + "\"");
+        } else if (what.empty()) {
+            kind = Synth;
+            synth = TZynBeatSynth(rate, o.bpm);
+            name = "a synthetic beat at " + std::to_string((int)o.bpm) + " BPM";
+        } else {
+            kind = File;
+            if (!file.Open(what, err)) return Fail(err, 2);
+            rate = file.SampleRate();
+            if (file.Frames() == 0) return Fail("\"" + what + "\" holds no samples", 2);
+            first = std::min(file.Frames(), (uint64_t)(o.from * rate));
+            last = o.to < 0 ? file.Frames() : std::min(file.Frames(), (uint64_t)(o.to * rate));
+            if (last <= first) return Fail("--from/--to leave nothing to play");
+            if (first > 0 && !file.Seek(first)) return Fail("cannot seek in \"" + what + "\"", 2);
+            pos = first;
+            name = "\"" + what + "\" (" + std::to_string((int)(double(file.Frames()) / rate)) + " s, " +
+                   std::to_string(rate) + " Hz)";
+        }
+        return 0;
+    }
+
+    // One frame's samples into the analyser. 0: nothing was left; 1: fed,
+    // more to come; 2: fed the last.
+    int Feed(const Options& o, TZynAudioAnalyser& an)
+    {
+        owed += rate / o.rate;
+        size_t want = (size_t)owed;
+        owed -= (double)want;
+        samples.clear();
+        bool more = Next(want, o, samples);
+        if (samples.empty() && !more) return 0;
+        an.Push(samples.data(), samples.size());
+        return more ? 1 : 2;
+    }
+
+    // Appends up to n samples to out. False at the end of the input.
+    bool Next(size_t n, const Options& o, std::vector<float>& out)
+    {
+        switch (kind) {
+        case File: {
+            size_t start = out.size();
+            out.resize(start + n);
+            size_t got = 0;
+            while (got < n) {
+                if (pos >= last) {
+                    if (!loop || !file.Seek(first)) break;
+                    pos = first;
+                }
+                size_t k = file.Read(out.data() + start + got, (size_t)std::min<uint64_t>(n - got, last - pos));
+                if (k == 0) {   // the file is shorter than its header said
+                    last = pos;
+                    if (!loop || pos == first) break;
+                    continue;
+                }
+                pos += k;
+                got += k;
+            }
+            out.resize(start + got);
+            return loop ? got > 0 : pos < last;
+        }
+        case Stdin: {
+            size_t frameBytes = 2 * (size_t)o.pcmChannels;
+            pcm.resize(n * frameBytes);
+            size_t got = 0;
+            while (got < pcm.size()) {
+                ssize_t r = read(0, pcm.data() + got, pcm.size() - got);
+                if (r < 0 && errno == EINTR && !Stop) continue;
+                if (r <= 0) break;
+                got += (size_t)r;
+            }
+            ZynMixS16(pcm.data(), got / frameBytes, o.pcmChannels, out);
+            return got == pcm.size();
+        }
+        case Capture: {
+            std::string err = capture.TakeError();
+            if (!err.empty()) {
+                Fail(err, 2);
+                return false;
+            }
+            float buf[4096];
+            size_t k;
+            while ((k = capture.Read(buf, 4096)) > 0) out.insert(out.end(), buf, buf + k);
+            return true;
+        }
+        case Synth:
+            if (o.seconds >= 0 && synth.Time() >= o.seconds) return false;
+            synth.Render(n, out);
+            return true;
+        }
+        return false;
+    }
 };
 
 int CmdVis(const Options& o)
 {
-    if (o.args.size() > 2) return Fail("usage: zyn-send vis [FILE.wav | -]", 2);
+    if (o.args.size() > 2) return Fail("usage: zyn-send vis [FILE | - | capture]", 2);
     Source src;
-    int sampleRate = 44100;
-    std::string err;
-    if (o.args.size() == 2 && o.args[1] == "-") {
-        src.isStdin = true;
-        sampleRate = o.pcmRate;
-    } else if (o.args.size() == 2) {
-        if (!ZynReadWav(o.args[1], src.file, err)) return Fail(err);
-        src.isFile = true;
-        sampleRate = src.file.SampleRate;
-        if (src.file.Mono.empty()) return Fail("\"" + o.args[1] + "\" holds no samples");
-    }
+    if (int rc = src.Open(o, o.args.size() == 2 ? o.args[1] : "")) return rc;
     TZynUdpSocket tx;
     if (!OpenSender(tx)) return 1;
-    TZynAnalyser analyser(sampleRate, (float)o.gain);
-    TZynBeatSynth synth(sampleRate, o.bpm);
-
-    const double hop = sampleRate / o.rate;        // samples per packet
+    TZynAudioAnalyser analyser(src.rate, (float)o.gain);
+    std::fprintf(stderr, "zyn-send: streaming %s to %s:%d, %g packets/s (Ctrl-C stops)\n", src.name.c_str(),
+                 o.host.c_str(), o.port, o.rate);
     const float dt = (float)(1.0 / o.rate);
-    size_t first = 0, last = 0;                    // file: sample range to play
-    if (src.isFile) {
-        size_t total = src.file.Mono.size();
-        first = std::min(total, (size_t)(o.from * sampleRate));
-        last = o.to < 0 ? total : std::min(total, (size_t)(o.to * sampleRate));
-        if (last <= first) return Fail("--from/--to leave nothing to play");
-    }
-    {
-        std::string what = src.isFile ? "\"" + o.args[1] + "\" (" + std::to_string((int)src.file.Seconds()) + " s, " +
-                                             std::to_string(sampleRate) + " Hz)"
-                         : src.isStdin ? "PCM from stdin (" + std::to_string(sampleRate) + " Hz, " +
-                                             std::to_string(o.pcmChannels) + " channels)"
-                                       : "a synthetic beat at " + std::to_string((int)o.bpm) + " BPM";
-        std::fprintf(stderr, "zyn-send: streaming %s to %s:%d, %g packets/s (Ctrl-C stops)\n", what.c_str(),
-                     o.host.c_str(), o.port, o.rate);
-    }
-    std::vector<float> window(ZynSendFftSize);
-    std::vector<uint8_t> pcm;
-    uint8_t record[ZynSendRecordSize];
     auto start = Clock::now();
     uint64_t n = 0;
     double bassSum = 0;
-    for (;; n++) {
-        if (Stop) break;
-        size_t pos;   // absolute sample index the window ends at
-        if (src.isFile) {
-            double p = first + (double)n * hop;
-            if (p >= last) {
-                if (!o.loop) break;
-                start = Clock::now();
-                n = 0;
-                p = first;
-            }
-            pos = (size_t)p;
-            for (size_t i = 0; i < ZynSendFftSize; i++) {
-                long idx = (long)pos - (long)ZynSendFftSize + (long)i;
-                window[i] = idx >= (long)first ? src.file.Mono[(size_t)idx] : 0.0f;
-            }
-        } else {
-            pos = (size_t)((double)(n + 1) * hop);
-            size_t have = src.liveBase + src.live.size();
-            if (src.isStdin) {
-                size_t frames = pos > have ? pos - have : 0;
-                size_t frameBytes = 2 * (size_t)o.pcmChannels;
-                pcm.resize(frames * frameBytes);
-                size_t got = 0;
-                while (got < pcm.size()) {
-                    ssize_t r = read(0, pcm.data() + got, pcm.size() - got);
-                    if (r < 0 && errno == EINTR && !Stop) continue;
-                    if (r <= 0) break;
-                    got += (size_t)r;
-                }
-                ZynMixS16(pcm.data(), got / frameBytes, o.pcmChannels, src.live);
-                if (got < pcm.size()) break;   // end of input
-            } else {
-                if (o.seconds >= 0 && synth.Time() >= o.seconds) break;
-                synth.Render(pos - have, src.live);
-            }
-            if (src.live.size() > 4 * ZynSendFftSize) {   // keep only what the window needs
-                size_t drop = src.live.size() - ZynSendFftSize;
-                src.live.erase(src.live.begin(), src.live.begin() + (long)drop);
-                src.liveBase += drop;
-            }
-            for (size_t i = 0; i < ZynSendFftSize; i++) {
-                long idx = (long)pos - (long)ZynSendFftSize + (long)i - (long)src.liveBase;
-                window[i] = idx >= 0 && idx < (long)src.live.size() ? src.live[(size_t)idx] : 0.0f;
-            }
-        }
-        analyser.Analyse(window.data(), dt, record);
-        bassSum += analyser.Bass();
-        uint8_t vis[ZynVisDataSize];
-        std::memcpy(vis, record, sizeof vis);
-        if (!SendPacket(tx, o, ZynMakeVisDataPacket(vis))) return 1;
+    for (; !Stop; n++) {
+        int fed = src.Feed(o, analyser);
+        if (fed == 0) break;
+        TVisData vis = analyser.Frame(dt);
+        bassSum += vis.Bass;
+        uint8_t bytes[ZynVisDataSize];
+        std::memcpy(bytes, &vis, sizeof bytes);   // the record's memory layout is its wire layout
+        if (!SendPacket(tx, o, ZynMakeVisDataPacket(bytes))) return 1;
         if (o.verbose && n % (uint64_t)std::max(1.0, o.rate) == 0)
-            std::fprintf(stderr, "t=%.2fs bass=%.3f beat=%.3f\n", (double)pos / sampleRate, analyser.Bass(), analyser.Beat());
-        if (!src.isStdin)   // pace to real time; stdin is paced by its producer
+            std::fprintf(stderr, "t=%.2fs bass=%.3f beat=%.3f\n", (double)analyser.SamplesIn() / src.rate, vis.Bass, vis.Beat);
+        if (fed == 2) break;
+        if (src.kind != Source::Stdin)   // stdin is paced by its producer, capture by the clock
             std::this_thread::sleep_until(start + std::chrono::microseconds((long long)((double)(n + 1) * 1e6 / o.rate)));
     }
     if (o.verbose)
         std::fprintf(stderr, "sent %llu vis packets to %s:%d, mean bass %.3f\n", (unsigned long long)n,
                      o.host.c_str(), o.port, n ? bassSum / (double)n : 0.0);
+    return Stop || src.kind != Source::Capture ? 0 : 2;
+}
+
+// analyse FILE|capture [--beats]: one line per analysis frame, or the kick times.
+int CmdAnalyse(const Options& o)
+{
+    if (o.args.size() != 2 || o.args[1] == "-") return Fail("usage: zyn-send analyse FILE|capture [--beats]", 2);
+    Source src;
+    if (int rc = src.Open(o, o.args[1])) return rc;
+    const bool live = src.kind == Source::Capture;
+    const double seconds = o.seconds >= 0 ? o.seconds : 10.0;   // capture: how long to listen
+    TZynAudioAnalyser analyser(src.rate, (float)o.gain);
+    const float dt = (float)(1.0 / o.rate);
+    auto start = Clock::now();
+    for (uint64_t n = 0; !Stop; n++) {
+        if (live && (double)n / o.rate >= seconds) break;
+        int fed = src.Feed(o, analyser);
+        if (fed == 0) break;
+        TVisData vis = analyser.Frame(dt);
+        std::vector<double> onsets = analyser.TakeOnsets();
+        if (o.beats)
+            for (double t : onsets) std::printf("%.3f\n", t);
+        else
+            std::printf("%.3f %.3f %.3f %d\n", (double)analyser.SamplesIn() / src.rate, vis.Bass, vis.Beat,
+                        onsets.empty() ? 0 : 1);
+        if (live) {
+            std::fflush(stdout);
+            std::this_thread::sleep_until(start + std::chrono::microseconds((long long)((double)(n + 1) * 1e6 / o.rate)));
+        }
+        if (fed == 2) break;
+    }
+    if (live) {
+        std::string err = src.capture.TakeError();
+        if (!err.empty()) return Fail(err, 2);
+    }
+    return 0;
+}
+
+// latency: plays kicks to the default output while capturing its monitor (or
+// --source) and prints how long each takes from the loudspeaker to Bass.
+int CmdLatency(const Options& o)
+{
+    if (o.args.size() != 1) return Fail("usage: zyn-send latency", 2);
+    TZynAudioCapture capture;
+    std::string err;
+    if (!capture.Start(o.source, err)) return Fail(err, 2);
+    {   // A new recording stream can take a moment before its first sound.
+        float skip[4096];
+        size_t got = 0;
+        for (int i = 0; i < 5000 && !got && !Stop; i++) {
+            got = capture.Read(skip, 4096);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        if (!got) return Fail("the capture stream delivered nothing within 5 s", 2);
+    }
+    const int rate = TZynAudioCapture::Rate;
+    pa_sample_spec format{PA_SAMPLE_FLOAT32LE, (uint32_t)rate, 1};
+    pa_buffer_attr attr{};
+    attr.maxlength = attr.prebuf = attr.minreq = (uint32_t)-1;
+    attr.tlength = (uint32_t)pa_usec_to_bytes(20000, &format);
+    int code = 0;
+    pa_simple* play = pa_simple_new(nullptr, "zyn-send", PA_STREAM_PLAYBACK, nullptr, "latency kicks", &format, nullptr,
+                                    &attr, &code);
+    if (!play) return Fail(ZynPulseErrorText(code, ""), 2);
+    using Sec = std::chrono::duration<double>;
+    const auto t0 = Clock::now();
+    auto now = [&] { return Sec(Clock::now() - t0).count(); };
+    const int kicks = 8;
+    std::atomic<int> played{0};
+    std::vector<double> playedAt(kicks, 0.0);   // written before played is raised
+    std::thread player([&] {
+        const size_t chunk = 220, beat = (size_t)rate / 2;
+        std::vector<float> buf(chunk);
+        for (size_t pos = 0; pos < beat * (kicks + 2) && !Stop; pos += chunk) {
+            int kickAt = -1;
+            for (size_t i = 0; i < chunk; i++) {
+                size_t p = pos + i, k = p / beat, in = p % beat;
+                double t = (double)in / rate;
+                bool on = k >= 1 && k <= (size_t)kicks;   // one quiet beat first
+                if (on && in == 0) kickAt = (int)i;
+                buf[i] = on ? (float)(0.8 * std::sin(2 * 3.14159265358979 * 60.0 * t) * std::exp(-t * 9.0)) : 0.0f;
+            }
+            int e = 0;
+            if (pa_simple_write(play, buf.data(), buf.size() * sizeof(float), &e) < 0) break;
+            if (kickAt >= 0) {   // the chunk's last sample is heard after the stream's latency
+                pa_usec_t us = pa_simple_get_latency(play, &e);
+                int k = (int)((pos + (size_t)kickAt) / beat) - 1;
+                playedAt[(size_t)k] = now() + (double)us / 1e6 - (double)(chunk - (size_t)kickAt) / rate;
+                played = k + 1;
+            }
+        }
+        pa_simple_drain(play, nullptr);
+    });
+    TZynAudioAnalyser an(rate);
+    std::vector<double> ms;
+    float buf[4096];
+    float lastBass = 0;
+    while (!Stop && now() < 0.5 * (kicks + 3)) {
+        size_t n;
+        while ((n = capture.Read(buf, 4096)) > 0) an.Push(buf, n);
+        float bass = an.Bass();
+        int k = played.load();
+        if (bass > 0.5f && lastBass <= 0.5f && k > 0 && (int)ms.size() < k)
+            ms.push_back((now() - playedAt[ms.size()]) * 1000);
+        lastBass = bass;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    player.join();
+    pa_simple_free(play);
+    err = capture.TakeError();
+    if (!err.empty()) return Fail(err, 2);
+    if (ms.size() < (size_t)kicks / 2)
+        return Fail("heard " + std::to_string(ms.size()) + " of " + std::to_string(kicks) +
+                    " kicks: is the captured source the monitor of the output that plays them?", 2);
+    for (double m : ms) std::printf("%.1f\n", m);
+    std::sort(ms.begin(), ms.end());
+    std::fprintf(stderr, "zyn-send: sound to Bass %.1f ms (median of %zu kicks), at most %.1f ms\n", ms[ms.size() / 2],
+                 ms.size(), ms.back());
+    return 0;
+}
+
+int CmdSources(const Options& o)
+{
+    if (o.args.size() != 1) return Fail("usage: zyn-send sources", 2);
+    std::vector<TZynSourceInfo> list;
+    std::string err;
+    if (!ZynListSources(list, err)) return Fail(err, 2);
+    if (list.empty()) return Fail("the sound server has no sources", 2);
+    for (const auto& s : list)
+        std::printf("%s\t%s%s%s\n", s.Name.c_str(), s.Description.c_str(), s.Monitor ? " (monitor)" : "",
+                    s.Default ? " (captured by default)" : "");
+    return 0;
+}
+
+// make-loop NAME FILE: one drum loop of the test set as a WAV file; the true
+// kick times go to stdout. Without NAME, the names.
+int CmdMakeLoop(const Options& o)
+{
+    if (o.args.size() == 1) {
+        for (const auto& r : ZynLoopRecipes()) std::printf("%s\n", r.Name);
+        return 0;
+    }
+    if (o.args.size() != 3) return Fail("usage: zyn-send make-loop [NAME FILE]", 2);
+    const TZynLoopRecipe* r = ZynFindLoop(o.args[1]);
+    if (!r) return Fail("no loop \"" + o.args[1] + "\" (zyn-send make-loop lists them)", 2);
+    TZynLoop loop = ZynRenderLoop(*r);
+    std::string err;
+    if (!ZynWriteFile(o.args[2], ZynMakeWav16(loop.SampleRate, 1, loop.Mono), err)) return Fail(err);
+    for (double t : loop.Kicks) std::printf("%.3f\n", t);
     return 0;
 }
 
@@ -497,6 +713,10 @@ int main(int argc, char** argv)
     if (cmd == "vis") return CmdVis(o);
     if (cmd == "get") return CmdGet(o);
     if (cmd == "make-wav") return CmdMakeWav(o);
+    if (cmd == "analyse") return CmdAnalyse(o);
+    if (cmd == "sources") return CmdSources(o);
+    if (cmd == "latency") return CmdLatency(o);
+    if (cmd == "make-loop") return CmdMakeLoop(o);
     if (cmd == "ping") return o.args.size() == 1 ? CmdPing(o) : Fail("usage: zyn-send ping", 2);
     return CmdSimple(o);
 }
