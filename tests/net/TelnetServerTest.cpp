@@ -30,6 +30,7 @@ protected:
         ConsoleCreate();
         BindList = new TBindList;
         server_ = std::make_unique<TZynTelnet>(0, 6071);
+        server_->PinDelayFirst = 0.001;    // wrong PINs here are the tests' own
         ASSERT_TRUE(server_->Listening());
         ASSERT_GT(server_->Port(), 0);
         pump_ = [this] { server_->Poll(); };
