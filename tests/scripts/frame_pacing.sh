@@ -22,6 +22,8 @@ SDL_VIDEODRIVER=offscreen "$RT/zyn" --headless --demo --base-dir "$TMP" --udp-po
   --reply-port "$R" --presence-port "$Q" --announce-to 127.0.0.1 >"$TMP/stdout.txt" 2>&1 &
 ZPID=$!
 "${SEND[@]}" get MAIN.ScreenX --timeout 60000 >/dev/null || fail "zyn did not answer"
+# Start-up may take long on a busy machine: the clock is compared from the first answer on.
+first=$(ms); bfirst=$("${SEND[@]}" get BASE.Time)
 sum=0 n=0 worst=0
 for _ in $(seq 40); do
   t0=$(ms)
@@ -39,9 +41,9 @@ echo "live: mean frame ${mean} ms, worst get ${worst} ms, peak ${rss} kB, BASE.T
 # Capped: frames of about 1/60 s, never the uncapped sub-millisecond ones (a slow machine only adds to it).
 awk -v m="$mean" 'BEGIN { exit !(m >= 14) }' || fail "frames are not paced (mean frame ${mean} ms)"
 (( rss < 250000 )) || fail "resident memory ${rss} kB"
-# The window clock counts from the frame loop's start, which follows process start.
-awk -v b="$btime" -v w="$(( now - start ))" 'BEGIN { exit !(b * 1000 <= w + 500 && b * 1000 >= w - 3000) }' \
-  || fail "BASE.Time ${btime} does not follow the wall clock ($(( now - start )) ms since start)"
+# The window clock advances with the wall clock.
+awk -v b="$btime" -v f="$bfirst" -v w="$(( now - first ))" 'BEGIN { d = (b - f) * 1000; exit !(d <= w + 500 && d >= w - 1500) }' \
+  || fail "BASE.Time went from ${bfirst} to ${btime} in $(( now - first )) ms of wall-clock time"
 
 # 2. Fixed step: 300 frames of 0.02 s end at BASE.Time 6, as saved.
 SDL_VIDEODRIVER=offscreen "$RT/zyn" --headless --base-dir "$TMP" --udp-port "$P" --frames 300 \
