@@ -167,7 +167,9 @@ TEST_F(MprisTest, AStalledPlayerNeverHoldsAFrame)
         maxPending = std::max(maxPending, link.PendingCalls());
         usleep(5000);
     }
-    EXPECT_LT(worst, 0.005);
+    // A blocking call would wait out the whole call timeout; a busy machine may
+    // still delay a frame by a few milliseconds.
+    EXPECT_LT(worst, TZynMprisLink::CallTimeoutUs / 5 / 1e6);
     EXPECT_LE(maxPending, TZynMprisLink::MaxPendingCalls);
     EXPECT_TRUE(Said("calls unanswered"));
     EXPECT_EQ(ExecuteLine("getWASong"), "Artist - Title");   // the cached title stays
