@@ -6,13 +6,18 @@
 #include "app/ZynLoading.h"
 #include "app/ZynLog.h"
 #include "app/ZynOptions.h"
+#include "announce/ZynAnnounceList.h"
+#include "console/ZynCommands.h"
 #include "console/ZynConsole.h"
 #include "engine/ZynVis.h"
+#include "net/ZynMidiIn.h"
+#include "net/ZynOscServer.h"
 #include "net/ZynTelnet.h"
 #include "winamp/ZynWinAMPControl.h"
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <exception>
 
 namespace {
@@ -55,7 +60,9 @@ TZynClient::TZynClient()
     Net.Start(ZynClientPortsFromOptions());
     // 4. The telnet server.
     Guarded("TZynClient.Create:Telnet", [this] { Telnet = std::make_unique<TZynTelnet>(); });
-    // 5. In-process music input: without it the program runs on, silent.
+    // 5. OSC and MIDI: without them the program runs on.
+    Guarded("TZynClient.Create:LiveControl", [this] { StartLiveControl(); });
+    // 6. In-process music input: without it the program runs on, silent.
     if (!ZynOpt.audio.empty()) {
         std::string error;
         if (Audio.Open(ZynOpt.audio, ZynOpt.source, error))
@@ -69,6 +76,8 @@ TZynClient::~TZynClient()
 {
     ClientRunning = false;
     Net.Stop();
+    Osc.reset();
+    Midi.reset();
     Vis.reset();
     Telnet.reset();
 }
@@ -82,6 +91,9 @@ void TZynClient::Frame(float dt)
     WinAMPPoll();
     // 3. Every pending datagram, handled now so packets never overlap rendering.
     Net.Service();
+    // 3b. OSC messages and MIDI events, bounded per frame like the datagrams.
+    if (Osc) Osc->Service();
+    if (Midi) Midi->Service();
     // 4. Synthetic input (screen saver, --demo) replaces the live record every frame.
     if (ScreenSaverMode || ZynOpt.demo) VisData = SynthesizeVisData(dt);
     // 4b. --audio: this frame's sound, blended in as a received record is.
@@ -102,6 +114,32 @@ void TZynClient::Frame(float dt)
     // 7. Counts of folded log and console lines that are due.
     ZynLogFlush();
     ConsoleFlush();
+}
+
+void TZynClient::StartLiveControl()
+{
+    if (ZynOpt.oscPort > 0) {
+        TZynOscHandlers h;
+        h.SceneChange = [this](int32_t scene, int32_t fader) {
+            if (Vis) Vis->SceneChange(scene, fader);
+        };
+        // As the Announce command: the index kept within the list, "/n" a line break.
+        h.Announce = [this](int32_t index, const std::string& text, float seconds) {
+            const int32_t count = Vis ? Vis->Announcements->Count() : 0;
+            if (count > 0) Vis->Announce(std::clamp(index, 0, count - 1), AnnounceText(text), seconds);
+        };
+        Osc = std::make_unique<TZynOscServer>(std::move(h));
+        if (!Osc->Start(ZynOpt.oscListen, ZynOpt.oscPort)) Osc.reset();
+    }
+    if (!ZynOpt.midi) return;
+    Midi = std::make_unique<TZynMidiIn>();
+    std::string error;
+    if (Midi->Open(ZynOpt.midiPorts, error)) return;
+    // Asked for by name, its absence is worth a warning; otherwise just a note.
+    const std::string line = "MIDI: " + error + "; running without MIDI";
+    if (ZynOpt.midiPorts.empty()) ZynLogLine(line);
+    else ZynLogWarning(line);
+    Midi.reset();
 }
 
 void TZynClient::Key(bool pressed, int32_t code, bool isVirtualKey)

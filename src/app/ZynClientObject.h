@@ -1,14 +1,15 @@
 // ZynClientObject: TZynClient, the object that lives as long as a GL window.
 //
 // It owns the live vis data record, the network endpoints (UDP control and
-// data socket, telnet server) and the sequencer. Once per frame it services
+// data socket, telnet server, OSC server, MIDI input) and the sequencer. Once per frame it services
 // the network and hands the live record to the sequencer. Start-up creates the
 // one instance (Client) after the GL context exists; the window's
 // de-initialisation frees it, so a window rebuild rebuilds the client too.
 // Ports, the demo input and the audio input come from the command line (ZynOpt).
 // Depends on: app/ZynClientObjectNet (UDP), app/ZynOptions, app/ZynInit
 // (ScreenSaverMode), app/TGLWindow (Quit), app/ZynLog,
-// audio/ZynVisData, audio/ZynAudioInput, engine/ZynVis (TVisObject), net/ZynTelnet, OpenGL.
+// audio/ZynVisData, audio/ZynAudioInput, engine/ZynVis (TVisObject), net/ZynTelnet,
+// net/ZynOscServer, net/ZynMidiIn, OpenGL.
 #pragma once
 
 #include "app/ZynClientObjectNet.h"
@@ -20,6 +21,8 @@
 
 class TVisObject;
 class TZynTelnet;
+class TZynOscServer;
+class TZynMidiIn;
 
 class TZynClient {
 public:
@@ -48,6 +51,11 @@ public:
     TZynClientNet Net;                  // receiving socket, packet handler, replies
     std::unique_ptr<TZynTelnet> Telnet; // the telnet remote console (null without it)
     TZynAudioInput Audio;               // --audio: capture or file, analysed each frame
+    std::unique_ptr<TZynOscServer> Osc; // --osc-port: OSC control (null without it)
+    std::unique_ptr<TZynMidiIn> Midi;   // MIDI input (null without a sequencer or with --midi off)
+
+private:
+    void StartLiveControl();
 };
 
 // The UDP ports and announce target of this run, from the command line.

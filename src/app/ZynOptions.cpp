@@ -34,6 +34,11 @@ std::string ZynUsageText()
         "  --screenshot-frames LIST  save a screenshot after these frames (e.g. 150,300,450)\n"
         "  --player NAME        the media player to control (MPRIS bus name or its last part,\n"
         "                       e.g. vlc; default: the first player on the session bus)\n"
+        "  --osc-port N         take OSC control messages on UDP port N (default: no OSC)\n"
+        "  --osc-listen ADDR    address the OSC port listens on (default 127.0.0.1, this\n"
+        "                       machine only; 0.0.0.0: every network)\n"
+        "  --midi NAME          MIDI input only from ports whose name contains NAME (may be\n"
+        "                       given more than once; default: every port; off: no MIDI)\n"
         "  --version            print the version and exit\n"
         "  --help               print this text and exit\n";
 }
@@ -69,6 +74,7 @@ static bool ParseFrameList(const std::string& s, std::vector<int64_t>& out)
 ZynOptionsResult ZynParseOptions(int argc, const char* const* argv, ZynOptions& opts,
                                  std::string& out, std::string& error)
 {
+    bool oscListenGiven = false;
     for (int i = 1; i < argc; i++) {
         std::string a = argv[i];
         std::string value;
@@ -143,6 +149,21 @@ ZynOptionsResult ZynParseOptions(int argc, const char* const* argv, ZynOptions& 
         } else if (a == "--screenshot-frames") {
             if (!need(v)) return ZynOptionsResult::ExitUsage;
             if (!ParseFrameList(v, opts.screenshotFrames)) { error = "--screenshot-frames needs frame numbers >= 1 separated by commas, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
+        } else if (a == "--osc-port") {
+            if (!need(v)) return ZynOptionsResult::ExitUsage;
+            if (!ParseInt(v, 1, 65535, n)) { error = "--osc-port needs a port 1..65535, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
+            opts.oscPort = static_cast<int>(n);
+        } else if (a == "--osc-listen") {
+            if (!need(v)) return ZynOptionsResult::ExitUsage;
+            in_addr addr;
+            if (inet_pton(AF_INET, v.c_str(), &addr) != 1) { error = "--osc-listen needs an IPv4 address, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
+            opts.oscListen = v;
+            oscListenGiven = true;
+        } else if (a == "--midi") {
+            if (!need(v)) return ZynOptionsResult::ExitUsage;
+            if (v.empty()) { error = "--midi needs a port name (or off)"; return ZynOptionsResult::ExitUsage; }
+            if (v == "off") opts.midi = false;
+            else opts.midiPorts.push_back(v);
         } else if (a == "--exec") {
             if (!need(v)) return ZynOptionsResult::ExitUsage;
             opts.execLine = v;
@@ -159,6 +180,11 @@ ZynOptionsResult ZynParseOptions(int argc, const char* const* argv, ZynOptions& 
             error = std::string("unknown option \"") + argv[i] + "\"";
             return ZynOptionsResult::ExitUsage;
         }
+    }
+    // An address to listen on without a port would quietly do nothing.
+    if (oscListenGiven && opts.oscPort == 0) {
+        error = "--osc-listen needs --osc-port";
+        return ZynOptionsResult::ExitUsage;
     }
     return ZynOptionsResult::Run;
 }

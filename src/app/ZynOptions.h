@@ -2,7 +2,7 @@
 //
 // Parsed once in main before start-up; read by start-up (base dir, seed),
 // the window layer (headless, frames, fixed dt), the client (UDP port,
-// announce target, demo and audio input) and the console (--exec).
+// announce target, demo and audio input, OSC and MIDI) and the console (--exec).
 // Depends on: platform/ZynNumbers.
 #pragma once
 
@@ -28,6 +28,10 @@ struct ZynOptions {
     std::string execLine;                       // console line run after the first frame
     std::vector<int64_t> screenshotFrames;      // sorted frame numbers that save a screenshot
     std::string player;                         // MPRIS player to control ("" = the first one found)
+    int oscPort = 0;                            // OSC control port (0: no OSC)
+    std::string oscListen = "127.0.0.1";        // address the OSC port is bound to
+    bool midi = true;                           // MIDI input (--midi off: none)
+    std::vector<std::string> midiPorts;         // MIDI input ports to open by name part (empty: every one)
 };
 
 // The options of this run (defaults until ZynParseOptions fills them).
