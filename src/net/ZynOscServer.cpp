@@ -118,11 +118,11 @@ int TZynOscServer::Service()
             if (ReceiveErrors++ < 10) ZynLogError("TZynOscServer.Service - " + error);
             break;
         }
-        work++;   // an empty or broken datagram costs its read
         if (!Unpack(0, static_cast<size_t>(n), 0)) {
             Pending.clear();
             Error("- malformed bundle of " + std::to_string(n) + " bytes dropped");
         }
+        if (Pending.empty()) work++;   // a broken datagram costs its read, so junk cannot hold the frame either
     }
     return ran;
 }
