@@ -11,6 +11,7 @@
 #include "app/ZynOptions.h"
 #include "app/ZynRender.h"
 #include "console/ZynCmdInterp.h"
+#include "gfx/ZynTextures.h"
 #include "platform/ZynPath.h"
 #include "platform/ZynRandom.h"
 
@@ -69,6 +70,8 @@ bool PrepareRender(TZynRender& render)
     ZynOpt.fixedDt = 1.0 / ZynOpt.renderFps;
     ZynOpt.frames = render.FrameCount();
     ZynOpt.maxFps = 0;
+    // The user's custom images stay as they were, whatever the script draws.
+    tZynTextures::SaveOnExit = false;
     // A failing ffmpeg shows as a write error, not as a killed process.
     signal(SIGPIPE, SIG_IGN);
     return true;
