@@ -13,6 +13,7 @@ PACKAGES=(
   libsystemd-dev dbus-daemon
   libaubio-dev libsndfile1-dev libpulse-dev pulseaudio pulseaudio-utils
   liblo-dev librtmidi-dev
+  ffmpeg
 )
 
 SUDO=""
