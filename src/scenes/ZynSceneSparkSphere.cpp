@@ -112,5 +112,6 @@ void TvisSparkSphere::Render(const TVisData& visData, float dt, float alpha)
     PlaceTrail(count);
     UseTexture(zcSSPHERE_TEX0);
     TkvSpriteFilter filter;
+    TkvSpriteAlphaTest alphaTest;
     DrawTrail(count, wobble);
 }
