@@ -129,6 +129,5 @@ void TvisParticle::Render(const TVisData& visData, float dt, float alpha)
     float half = bass * bass * kvFiniteOr(zcPARTICLE_PBass, 0.3f) + kvFiniteOr(zcPARTICLE_MinPSize, 0.2f) +
                  (1 - alpha) / 2;
     TkvSpriteFilter filter;
-    TkvSpriteAlphaTest alphaTest;
     DrawSwarm(w, half, alpha, dt);
 }

@@ -112,6 +112,5 @@ void TvisSparkSphere::Render(const TVisData& visData, float dt, float alpha)
     PlaceTrail(count);
     UseTexture(zcSSPHERE_TEX0);
     TkvSpriteFilter filter;
-    TkvSpriteAlphaTest alphaTest;
     DrawTrail(count, wobble);
 }
