@@ -89,13 +89,11 @@ void TZynClient::Frame(float dt)
 {
     // 1.
     ClientRunning = true;
-    // 2. Telnet connections, then the media player's replies and signals (never waits).
-    if (Telnet) Telnet->Poll();
+    // 2. Telnet connections and every pending datagram, handled now so packets
+    // never overlap rendering; 3. the media player's replies and signals (never waits).
+    ServiceInput();
     WinAMPPoll();
-    // 3. Every pending datagram, handled now so packets never overlap rendering.
-    Net.Service();
-    // 3b. OSC messages and MIDI events, bounded per frame like the datagrams.
-    if (Osc) Osc->Service();
+    // 3b. MIDI events queued since the last frame, bounded per frame like the datagrams.
     if (Midi) Midi->Service();
     // 4. Synthetic input (screen saver, --demo) replaces the live record every frame.
     if (ScreenSaverMode || ZynOpt.demo) VisData = SynthesizeVisData(dt);
@@ -145,6 +143,20 @@ void TZynClient::StartLiveControl()
     if (ZynOpt.midiPorts.empty()) ZynLogLine(line);
     else ZynLogWarning(line);
     Midi.reset();
+}
+
+void TZynClient::ServiceInput()
+{
+    if (Telnet) Telnet->Poll();
+    Net.Service();
+    if (Osc) Osc->Service();
+}
+
+void TZynClient::WaitDescriptors(std::vector<int>& fds) const
+{
+    if (Telnet) Telnet->WaitDescriptors(fds);
+    if (Net.Listening()) fds.push_back(Net.Handle());
+    if (Osc && Osc->Listening()) fds.push_back(Osc->Handle());
 }
 
 void TZynClient::Key(bool pressed, int32_t code, bool isVirtualKey)

@@ -19,6 +19,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class TVisObject;
 class TZynTelnet;
@@ -35,6 +36,10 @@ public:
 
     // One frame: network, then the sequencer's frame. dt is GLWindow.TimeDelta.
     void Frame(float dt);
+    // The sockets' input (telnet, UDP, then OSC), as each frame starts; also run
+    // between frames when one of WaitDescriptors has input.
+    void ServiceInput();
+    void WaitDescriptors(std::vector<int>& fds) const;
     // Window key and mouse callbacks (arguments as the window layer reports them).
     void Key(bool pressed, int32_t code, bool isVirtualKey);
     void Mouse(int32_t x, int32_t y, uint8_t button, uint8_t state, bool pressed);

@@ -14,9 +14,10 @@
 // Numbers may come as int32, float, double, int64 or true/false. Bundles,
 // nested up to MaxBundleDepth, run their messages in order when they arrive.
 // Errors are "#ERROR : " lines in the log and console, like UDP's.
-// Hostile input is bounded: a frame runs at most MaxPerFrame messages and
+// Hostile input is bounded: one Service pass (at the start of a frame, or
+// while the frame waits for its slot) runs at most MaxPerFrame messages and
 // MaxLinesPerFrame console lines (the rest of a bundle waits for the next
-// frame, further datagrams wait in the socket); console lines obey the
+// pass, further datagrams wait in the socket); console lines obey the
 // console's input length and the interpreter's nesting and statement limits;
 // NET.PIN is never read or set, and a /zyn/exec line that names it is refused.
 // Depends on: app/ZynPacketSocket, app/ZynLog, config/ZynConst,
@@ -54,6 +55,7 @@ public:
     void Stop() { Socket.Close(); }
     bool Listening() const { return Socket.IsOpen(); }
     int LocalPort() const { return Socket.LocalPort(); }
+    int Handle() const { return Socket.Handle(); }
 
     // Runs what has arrived, within the per-frame bounds. Returns the messages run.
     int Service();
