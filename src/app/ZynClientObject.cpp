@@ -9,6 +9,7 @@
 #include "console/ZynConsole.h"
 #include "engine/ZynVis.h"
 #include "net/ZynTelnet.h"
+#include "net/ZynWebRemote.h"
 #include "winamp/ZynWinAMPControl.h"
 
 #include <GL/gl.h>
@@ -55,6 +56,9 @@ TZynClient::TZynClient()
     Net.Start(ZynClientPortsFromOptions());
     // 4. The telnet server.
     Guarded("TZynClient.Create:Telnet", [this] { Telnet = std::make_unique<TZynTelnet>(); });
+    // 4b. The web remote, when asked for.
+    if (ZynOpt.webPort > 0)
+        Guarded("TZynClient.Create:Web", [this] { Web = std::make_unique<TZynWebRemote>(ZynOpt.webListen, ZynOpt.webPort); });
     // 5. In-process music input: without it the program runs on, silent.
     if (!ZynOpt.audio.empty()) {
         std::string error;
@@ -71,6 +75,7 @@ TZynClient::~TZynClient()
     Net.Stop();
     Vis.reset();
     Telnet.reset();
+    Web.reset();
 }
 
 void TZynClient::Frame(float dt)
@@ -79,6 +84,7 @@ void TZynClient::Frame(float dt)
     ClientRunning = true;
     // 2. Telnet connections, then the media player's replies and signals (never waits).
     if (Telnet) Telnet->Poll();
+    if (Web) Web->Service();
     WinAMPPoll();
     // 3. Every pending datagram, handled now so packets never overlap rendering.
     Net.Service();
@@ -97,6 +103,8 @@ void TZynClient::Frame(float dt)
         glClearColor(0, 0, 0, 0);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
+    // 5b. The picture for the web remote's watchers, before the window swaps it away.
+    if (Web) Web->CaptureThumbnail();
     // 6. The --exec line, once, after the first frame.
     ConsoleFrameDone();
     // 7. Counts of folded log and console lines that are due.

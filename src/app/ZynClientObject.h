@@ -1,13 +1,13 @@
 // ZynClientObject: TZynClient, the object that lives as long as a GL window.
 //
 // It owns the live vis data record, the network endpoints (UDP control and
-// data socket, telnet server) and the sequencer. Once per frame it services
+// data socket, telnet server, web remote) and the sequencer. Once per frame it services
 // the network and hands the live record to the sequencer. Start-up creates the
 // one instance (Client) after the GL context exists; the window's
 // de-initialisation frees it, so a window rebuild rebuilds the client too.
 // Ports, the demo input and the audio input come from the command line (ZynOpt).
 // Depends on: app/ZynClientObjectNet (UDP), app/ZynOptions, app/ZynInit
-// (ScreenSaverMode), app/TGLWindow (Quit), app/ZynLog,
+// (ScreenSaverMode), app/TGLWindow (Quit), app/ZynLog, net/ZynWebRemote,
 // audio/ZynVisData, audio/ZynAudioInput, engine/ZynVis (TVisObject), net/ZynTelnet, OpenGL.
 #pragma once
 
@@ -20,6 +20,7 @@
 
 class TVisObject;
 class TZynTelnet;
+class TZynWebRemote;
 
 class TZynClient {
 public:
@@ -47,6 +48,7 @@ public:
     std::unique_ptr<TVisObject> Vis;    // the sequencer (null if it could not be built)
     TZynClientNet Net;                  // receiving socket, packet handler, replies
     std::unique_ptr<TZynTelnet> Telnet; // the telnet remote console (null without it)
+    std::unique_ptr<TZynWebRemote> Web; // the web remote (null unless --web-port)
     TZynAudioInput Audio;               // --audio: capture or file, analysed each frame
 };
 
