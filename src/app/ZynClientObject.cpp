@@ -6,6 +6,7 @@
 #include "app/ZynLoading.h"
 #include "app/ZynLog.h"
 #include "app/ZynOptions.h"
+#include "app/ZynRender.h"
 #include "console/ZynConsole.h"
 #include "engine/ZynVis.h"
 #include "net/ZynTelnet.h"
@@ -52,6 +53,8 @@ TZynClient::TZynClient()
     ShowLoading("", 0.0f);
     // 2. The sequencer.
     Guarded("TZynClient.Create:VisObject", [this] { Vis = std::make_unique<TVisObject>(); });
+    // A render hears nothing from outside: its frames depend on its inputs alone.
+    if (ZynRenderJob) return;
     // 3. UDP: on failure the warning says why, and everything else runs.
     Net.Start(ZynClientPortsFromOptions());
     // 4. The telnet server.
@@ -96,6 +99,8 @@ void TZynClient::Frame(float dt)
         std::string w = Audio.TakeWarning();
         if (!w.empty()) ZynLogWarning("--audio: " + w);
     }
+    // 4c. --render: the file's sound at this frame's time, blended the same way.
+    if (ZynRenderJob) VisData = BlendVisData(VisData, ZynRenderJob->Music(dt), 0.5f);
     // 5. The sequencer's frame.
     if (Vis) {
         Vis->Frame(VisData, dt);

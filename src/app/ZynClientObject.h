@@ -5,7 +5,8 @@
 // the network and hands the live record to the sequencer. Start-up creates the
 // one instance (Client) after the GL context exists; the window's
 // de-initialisation frees it, so a window rebuild rebuilds the client too.
-// Ports, the demo input and the audio input come from the command line (ZynOpt).
+// Ports, the demo input and the audio input come from the command line (ZynOpt);
+// a render (ZynRenderJob) opens no network and takes its music from the render.
 // Depends on: app/ZynClientObjectNet (UDP), app/ZynOptions, app/ZynInit
 // (ScreenSaverMode), app/TGLWindow (Quit), app/ZynLog, net/ZynWebRemote,
 // audio/ZynVisData, audio/ZynAudioInput, engine/ZynVis (TVisObject), net/ZynTelnet, OpenGL.
