@@ -85,12 +85,10 @@ void TZynClient::Frame(float dt)
 {
     // 1.
     ClientRunning = true;
-    // 2. Telnet connections, then the media player's replies and signals (never waits).
-    if (Telnet) Telnet->Poll();
-    if (Web) Web->Service();
+    // 2. Telnet connections and every pending datagram, handled now so packets
+    // never overlap rendering; 3. the media player's replies and signals (never waits).
+    ServiceInput();
     WinAMPPoll();
-    // 3. Every pending datagram, handled now so packets never overlap rendering.
-    Net.Service();
     // 4. Synthetic input (screen saver, --demo) replaces the live record every frame.
     if (ScreenSaverMode || ZynOpt.demo) VisData = SynthesizeVisData(dt);
     // 4b. --audio: this frame's sound, blended in as a received record is.
@@ -115,6 +113,19 @@ void TZynClient::Frame(float dt)
     // 7. Counts of folded log and console lines that are due.
     ZynLogFlush();
     ConsoleFlush();
+}
+
+void TZynClient::ServiceInput()
+{
+    if (Telnet) Telnet->Poll();
+    if (Web) Web->Service();
+    Net.Service();
+}
+
+void TZynClient::WaitDescriptors(std::vector<int>& fds) const
+{
+    if (Telnet) Telnet->WaitDescriptors(fds);
+    if (Net.Listening()) fds.push_back(Net.Handle());
 }
 
 void TZynClient::Key(bool pressed, int32_t code, bool isVirtualKey)

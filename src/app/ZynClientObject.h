@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class TVisObject;
 class TZynTelnet;
@@ -33,6 +34,10 @@ public:
 
     // One frame: network, then the sequencer's frame. dt is GLWindow.TimeDelta.
     void Frame(float dt);
+    // The sockets' input (telnet, the web remote, then UDP), as each frame starts; also run
+    // between frames when one of WaitDescriptors has input.
+    void ServiceInput();
+    void WaitDescriptors(std::vector<int>& fds) const;
     // Window key and mouse callbacks (arguments as the window layer reports them).
     void Key(bool pressed, int32_t code, bool isVirtualKey);
     void Mouse(int32_t x, int32_t y, uint8_t button, uint8_t state, bool pressed);

@@ -126,6 +126,13 @@ void ZynI_SetupCallbacks()
         if (!focused) RestoreGammaRamp();
     };
     GLWindow.OnInit = [] { return ZynI_GLInit(); };
+    // Telnet input and UDP gets are answered while the frame slot is awaited, not only as a frame starts.
+    GLWindow.WaitDescriptors = [](std::vector<int>& fds) {
+        if (Client) Client->WaitDescriptors(fds);
+    };
+    GLWindow.OnWaitInput = [] {
+        if (Client) Client->ServiceInput();
+    };
     // BASE.Time is the window's clock: seconds since its frame loop started.
     ZynVisHooks.WindowTime = [] { return GLWindow.TimeTotal; };
     // A render's script runs at the start event, after its binding: it can

@@ -172,6 +172,15 @@ void TZynTelnet::Poll()
     InPoll = false;
 }
 
+void TZynTelnet::WaitDescriptors(std::vector<int>& fds) const
+{
+    if (!Active) return;
+    fds.push_back(ListenSocket);
+    // A user whose input waits for the PIN delay is not read: watching it would only wake the wait.
+    for (const auto& u : Users)
+        if (u->Connected() && !u->HasPendingInput() && !u->Busy) fds.push_back(u->Handle());
+}
+
 void TZynTelnet::Broadcast(const std::string& line)
 {
     if (!Active) return;

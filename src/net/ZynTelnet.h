@@ -38,6 +38,9 @@ public:
 
     // Services the sockets: accept, read, send queued output, drop closed users.
     void Poll();
+    // Descriptors whose input Poll would read now: the listening socket and
+    // every user not held back (appended to fds; for a wait between frames).
+    void WaitDescriptors(std::vector<int>& fds) const;
     // Sends a console line to every user who has entered the PIN.
     void Broadcast(const std::string& line);
 

@@ -107,6 +107,8 @@ check_error "size without x" "--size" "$TMP/err/o" "${ZYN[@]}" --render "$W" --o
 check_error "bad rate" "--fps" "$TMP/err/o" "${ZYN[@]}" --render "$W" --out "$TMP/err/o" --fps 0
 check_error "odd video size" "even" "$TMP/err/o.mp4" "${ZYN[@]}" --render "$W" --out "$TMP/err/o.mp4" --size 161x120
 check_error "no ffmpeg" "apt install ffmpeg" "$TMP/err/o.mp4" env PATH=/nonexistent "${ZYN[@]}" --render "$W" --out "$TMP/err/o.mp4"
+mkdir -p "$TMP/fakebin" && printf '#!/bin/sh\necho "Unknown encoder libx264" >&2\nexit 1\n' > "$TMP/fakebin/ffmpeg" && chmod +x "$TMP/fakebin/ffmpeg"
+check_error "ffmpeg fails" "ffmpeg failed: Unknown encoder libx264" "$TMP/err/o.mp4" env PATH="$TMP/fakebin:$PATH" "${ZYN[@]}" --render "$W" --out "$TMP/err/o.mp4"
 check_error "unwritable output" "cannot write" "$TMP/err/afile/o.mp4" "${ZYN[@]}" --render "$W" --out "$TMP/err/afile/o.mp4"
 check_error "folder in use" "already holds files" "$TMP/err/full" "${ZYN[@]}" --render "$W" --out "$TMP/err/full"
 check_error "missing audio" "--render" "$TMP/err/o" "${ZYN[@]}" --render "$TMP/none.wav" --out "$TMP/err/o"
