@@ -14,6 +14,7 @@ PACKAGES=(
   libaubio-dev libsndfile1-dev libpulse-dev pulseaudio pulseaudio-utils
   liblo-dev librtmidi-dev
   ffmpeg
+  libwebsockets-dev libjpeg-dev nlohmann-json3-dev chromium
 )
 
 SUDO=""

@@ -14,6 +14,7 @@
 #include "net/ZynMidiIn.h"
 #include "net/ZynOscServer.h"
 #include "net/ZynTelnet.h"
+#include "net/ZynWebRemote.h"
 #include "winamp/ZynWinAMPControl.h"
 
 #include <GL/gl.h>
@@ -63,6 +64,9 @@ TZynClient::TZynClient()
     Net.Start(ZynClientPortsFromOptions());
     // 4. The telnet server.
     Guarded("TZynClient.Create:Telnet", [this] { Telnet = std::make_unique<TZynTelnet>(); });
+    // 4b. The web remote, when asked for.
+    if (ZynOpt.webPort > 0)
+        Guarded("TZynClient.Create:Web", [this] { Web = std::make_unique<TZynWebRemote>(ZynOpt.webListen, ZynOpt.webPort); });
     // 5. OSC and MIDI: without them the program runs on.
     Guarded("TZynClient.Create:LiveControl", [this] { StartLiveControl(); });
     // 6. In-process music input: without it the program runs on, silent.
@@ -83,6 +87,7 @@ TZynClient::~TZynClient()
     Midi.reset();
     Vis.reset();
     Telnet.reset();
+    Web.reset();
 }
 
 void TZynClient::Frame(float dt)
@@ -112,6 +117,8 @@ void TZynClient::Frame(float dt)
         glClearColor(0, 0, 0, 0);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
+    // 5b. The picture for the web remote's watchers, before the window swaps it away.
+    if (Web) Web->CaptureThumbnail();
     // 6. The --exec line, once, after the first frame.
     ConsoleFrameDone();
     // 7. Counts of folded log and console lines that are due.
@@ -148,6 +155,7 @@ void TZynClient::StartLiveControl()
 void TZynClient::ServiceInput()
 {
     if (Telnet) Telnet->Poll();
+    if (Web) Web->Service();
     Net.Service();
     if (Osc) Osc->Service();
 }

@@ -32,6 +32,10 @@ std::string ZynUsageText()
         "  --presence-port N    second port for presence announcements (default 555)\n"
         "  --exec \"LINE\"        console command line run after the first frame\n"
         "  --screenshot-frames LIST  save a screenshot after these frames (e.g. 150,300,450)\n"
+        "  --web-port N         serve the web remote (a page for phones and a WebSocket\n"
+        "                       API) on this TCP port; off when not given\n"
+        "  --web-listen ADDR    the web remote's IPv4 address (default 127.0.0.1, this\n"
+        "                       machine only; 0.0.0.0 for every network)\n"
         "  --player NAME        the media player to control (MPRIS bus name or its last part,\n"
         "                       e.g. vlc; default: the first player on the session bus)\n"
         "  --osc-port N         take OSC control messages on UDP port N (default: no OSC)\n"
@@ -178,6 +182,15 @@ static ZynOptionsResult ParseArgs(int argc, const char* const* argv, ZynOptions&
             if (!need(v)) return ZynOptionsResult::ExitUsage;
             if (!ParseInt(v, 1, 65535, n)) { error = a + " needs a port 1..65535, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
             (a == "--reply-port" ? opts.replyPort : opts.presencePort) = static_cast<int>(n);
+        } else if (a == "--web-port") {
+            if (!need(v)) return ZynOptionsResult::ExitUsage;
+            if (!ParseInt(v, 1, 65535, n)) { error = "--web-port needs a port 1..65535, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
+            opts.webPort = static_cast<int>(n);
+        } else if (a == "--web-listen") {
+            if (!need(v)) return ZynOptionsResult::ExitUsage;
+            in_addr addr;
+            if (inet_pton(AF_INET, v.c_str(), &addr) != 1) { error = "--web-listen needs an IPv4 address, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
+            opts.webListen = v;
         } else if (a == "--announce-to") {
             if (!need(v)) return ZynOptionsResult::ExitUsage;
             in_addr addr;

@@ -30,6 +30,8 @@ struct ZynOptions {
     int presencePort = 555;                     // peers' second presence announcement port
     std::string execLine;                       // console line run after the first frame
     std::vector<int64_t> screenshotFrames;      // sorted frame numbers that save a screenshot
+    int webPort = 0;                            // web remote's port (0: off)
+    std::string webListen = "127.0.0.1";        // address the web remote listens on
     std::string player;                         // MPRIS player to control ("" = the first one found)
     int oscPort = 0;                            // OSC control port (0: no OSC)
     std::string oscListen = "127.0.0.1";        // address the OSC port is bound to
