@@ -157,7 +157,7 @@ void TGLWindow::FrameStep()
     if (SwapAfterFrame) SwapBuffers();
     // The offscreen swap does not wait for the software renderer: without this
     // it queues frame after frame and later stalls for seconds.
-    if (m_offscreen && hRC) glFinish();
+    if (m_offscreen && hRC) FinishFrame();
 }
 
 void TGLWindow::WaitForFrameSlot()
@@ -167,13 +167,102 @@ void TGLWindow::WaitForFrameSlot()
     uint64_t now = GetTickCount();
     // After a slow frame (or at the start) the schedule restarts: no burst of catch-up frames.
     if (m_nextFrameDue == 0 || now > m_nextFrameDue + period) m_nextFrameDue = now;
-    if (now < m_nextFrameDue && !TickSource) {
-        timespec due{static_cast<time_t>(m_nextFrameDue / 1000000u), static_cast<long>(m_nextFrameDue % 1000000u) * 1000};
-        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &due, nullptr) == EINTR) {
-            if (g_closeRequested) break;
+    if (now < m_nextFrameDue && !TickSource) WaitUntil(m_nextFrameDue);
+    m_nextFrameDue += period;
+}
+
+namespace {
+timespec Microseconds(uint64_t us)
+{
+    return timespec{static_cast<time_t>(us / 1000000u), static_cast<long>(us % 1000000u) * 1000};
+}
+}  // namespace
+
+int TGLWindow::ServeWaitInput(uint64_t timeoutUs)
+{
+    if (!WaitDescriptors || !OnWaitInput) return -1;
+    m_waitFds.clear();
+    WaitDescriptors(m_waitFds);
+    m_pollFds.clear();
+    for (int fd : m_waitFds)
+        if (fd >= 0) m_pollFds.push_back(pollfd{fd, POLLIN, 0});
+    const timespec rest = Microseconds(timeoutUs);
+    const int r = ppoll(m_pollFds.data(), m_pollFds.size(), &rest, nullptr);
+    if (r < 0) return errno == EINTR ? 0 : -1;
+    if (r == 0) return 0;
+    try {
+        OnWaitInput();
+    } catch (...) {
+        Log("#ERROR : OnWaitInput raised an exception");
+        return -1;
+    }
+    return 1;
+}
+
+// Sleeps to the clock reading due (microseconds); input on the wait descriptors
+// is handled as it arrives, at most once a millisecond so that a descriptor the
+// handler leaves readable cannot spin the processor. A close request ends the wait.
+void TGLWindow::WaitUntil(uint64_t due)
+{
+    constexpr uint64_t kServiceGap = 1000;
+    bool watch = true;
+    uint64_t quietUntil = 0;
+    for (;;) {
+        const uint64_t now = GetTickCount();
+        if (now >= due || g_closeRequested) return;
+        if (watch && now >= quietUntil) {
+            const int r = ServeWaitInput(due - now);
+            if (r < 0) watch = false;
+            if (r > 0) quietUntil = GetTickCount() + kServiceGap;
+        } else {
+            const timespec rest = Microseconds(std::min(due, watch ? quietUntil : due) - now);
+            nanosleep(&rest, nullptr);
         }
     }
-    m_nextFrameDue += period;
+}
+
+bool TGLWindow::LoadFences()
+{
+    if (m_fenceChecked != hRC) {
+        m_fenceChecked = hRC;
+        m_fenceSync = m_clientWaitSync = m_deleteSync = nullptr;
+        if (SDL_GL_ExtensionSupported("GL_ARB_sync")) {
+            m_fenceSync = SDL_GL_GetProcAddress("glFenceSync");
+            m_clientWaitSync = SDL_GL_GetProcAddress("glClientWaitSync");
+            m_deleteSync = SDL_GL_GetProcAddress("glDeleteSync");
+        }
+    }
+    return m_fenceSync && m_clientWaitSync && m_deleteSync;
+}
+
+void TGLWindow::FinishFrame()
+{
+    if (!WaitDescriptors || !OnWaitInput || !LoadFences()) {
+        glFinish();
+        return;
+    }
+    const auto fenceSync = reinterpret_cast<PFNGLFENCESYNCPROC>(m_fenceSync);
+    const auto clientWaitSync = reinterpret_cast<PFNGLCLIENTWAITSYNCPROC>(m_clientWaitSync);
+    const auto deleteSync = reinterpret_cast<PFNGLDELETESYNCPROC>(m_deleteSync);
+    GLsync fence = fenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+    if (!fence) {
+        glFinish();
+        return;
+    }
+    // The renderer's threads finish the frame meanwhile; input is looked at every millisecond.
+    GLbitfield flags = GL_SYNC_FLUSH_COMMANDS_BIT;
+    bool watch = true;
+    for (;;) {
+        const GLenum r = clientWaitSync(fence, flags, 1000000);
+        flags = 0;
+        if (r == GL_ALREADY_SIGNALED || r == GL_CONDITION_SATISFIED) break;
+        if (r != GL_TIMEOUT_EXPIRED) {
+            glFinish();
+            break;
+        }
+        if (watch && ServeWaitInput(0) < 0) watch = false;
+    }
+    deleteSync(fence);
 }
 
 // ---------------------------------------------------------------------------
@@ -503,6 +592,7 @@ bool TGLWindow::DestroyWindowGL()
                 Log("hRC <> 0");
                 SDL_GL_DeleteContext(static_cast<SDL_GLContext>(hRC));
                 hRC = nullptr;
+                m_fenceChecked = nullptr;
                 Log("Full Release.");
             }
             hDC = nullptr;

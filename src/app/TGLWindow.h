@@ -15,6 +15,9 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <vector>
+
+#include <poll.h>
 
 // Window messages understood by WindowProc and the posted-message queue.
 enum : uint32_t {
@@ -98,6 +101,11 @@ public:
     std::function<void(int32_t x, int32_t y, uint8_t button, uint8_t state, bool pressed)> OnMouse;
     std::function<void(bool focused)> OnFocus;     // the window got or lost the keyboard focus
     std::function<bool(void* hWnd, uint32_t message, uintptr_t wParam, intptr_t lParam)> OnMessage;
+    // Input served while the frame slot is awaited, so a request need not wait
+    // for the next frame: WaitDescriptors lists the descriptors to watch for
+    // reading, OnWaitInput handles what has arrived; the wait then goes on.
+    std::function<void(std::vector<int>& fds)> WaitDescriptors;
+    std::function<void()> OnWaitInput;
     uint32_t Style = GLW_WS_OVERLAPPEDWINDOW;
     uint32_t ExStyle = GLW_WS_EX_APPWINDOW;
     void* hWnd = nullptr;       // SDL_Window*
@@ -146,10 +154,11 @@ public:
     void UpdateFPS();
     uint64_t GetTickCount() const;
     // One frame: clock, OnFrame (false -> Quit), swap; offscreen, the renderer's
-    // work is finished before the next frame starts.
+    // work is finished before the next frame starts (the wait descriptors are
+    // served meanwhile).
     void FrameStep();
     // Sleeps until the next frame is due at MaxFPS (nothing without a cap or with
-    // vertical sync on a real display).
+    // vertical sync on a real display), serving the wait descriptors meanwhile.
     void WaitForFrameSlot();
     // True when the display accepted a swap interval of 1.
     bool VSync() const { return m_vsync; }
@@ -189,6 +198,13 @@ public:
 
 private:
     void ClientRect(bool framed, int& x, int& y, int& w, int& h) const;
+    void WaitUntil(uint64_t due);
+    // Watches the wait descriptors up to timeoutUs and serves them when one has
+    // input: 1 served, 0 nothing came, -1 they cannot be watched.
+    int ServeWaitInput(uint64_t timeoutUs);
+    // glFinish, serving the wait descriptors meanwhile where the driver has fences.
+    void FinishFrame();
+    bool LoadFences();
     void MessageLoop();
     void LoopPass();
     void HandleEvents();
@@ -214,6 +230,12 @@ private:
     bool m_vsync = false;
     bool m_offscreen = false;
     uint8_t m_buttons = 0;              // GLW_MK_ button bits currently held
+    std::vector<int> m_waitFds;         // WaitDescriptors' list, kept to save allocations
+    std::vector<pollfd> m_pollFds;
+    void* m_fenceChecked = nullptr;     // the context the fence entry points were looked up for
+    void* m_fenceSync = nullptr;        // GL_ARB_sync entry points, or null
+    void* m_clientWaitSync = nullptr;
+    void* m_deleteSync = nullptr;
 };
 
 // The process-wide window.

@@ -46,6 +46,7 @@ public:
     void Stop();
     bool Listening() const { return ReceiveSocket.IsOpen(); }
     int LocalPort() const { return ReceiveSocket.LocalPort(); }
+    int Handle() const { return ReceiveSocket.Handle(); }   // to wait on between frames
 
     // Handles the datagrams waiting now (at most MaxPerService, the rest wait
     // for the next call so a flood cannot stall the frame). Returns how many.

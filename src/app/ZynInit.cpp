@@ -5,6 +5,7 @@
 #include "app/ZynClientObject.h"
 #include "app/ZynLog.h"
 #include "app/ZynOptions.h"
+#include "app/ZynRender.h"
 #include "audio/ZynGamma.h"
 #include "config/ZynConstDef.h"
 #include "config/ZynConstSave.h"
@@ -117,15 +118,32 @@ void ZynI_SetupCallbacks()
             std::string name = ZynI_SaveScreenshot();
             if (!name.empty()) ZynLogLine("Screenshot \"" + name + "\" at frame " + std::to_string(frame));
         }
-        return true;
+        // A render that cannot write its frame ends here.
+        return !ZynRenderJob || ZynRenderJob->FrameDone();
     };
     // Another window in front must not see an inverted display.
     GLWindow.OnFocus = [](bool focused) {
         if (!focused) RestoreGammaRamp();
     };
     GLWindow.OnInit = [] { return ZynI_GLInit(); };
+    // Telnet input and UDP gets are answered while the frame slot is awaited, not only as a frame starts.
+    GLWindow.WaitDescriptors = [](std::vector<int>& fds) {
+        if (Client) Client->WaitDescriptors(fds);
+    };
+    GLWindow.OnWaitInput = [] {
+        if (Client) Client->ServiceInput();
+    };
     // BASE.Time is the window's clock: seconds since its frame loop started.
     ZynVisHooks.WindowTime = [] { return GLWindow.TimeTotal; };
+    // A render's script runs at the start event, after its binding: it can
+    // stop the automatic changes (TimerClear) and choose the opening scene
+    // before the first picture is drawn.
+    if (ZynRenderJob) {
+        ZynVisHooks.ExecuteBinding = [binding = ZynVisHooks.ExecuteBinding](int32_t code) {
+            if (binding) binding(code);
+            if (code == Zy_START && ZynRenderJob) ZynRenderJob->RunScript();
+        };
+    }
     GLWindow.OnDeInit = [] { return ZynI_GLDeInit(); };
     GLWindow.OnMouse = [](int32_t x, int32_t y, uint8_t button, uint8_t state, bool pressed) {
         if (Client) Client->Mouse(x, y, button, state, pressed);
@@ -195,7 +213,8 @@ void ZynI_Init()
     Guarded("ZynI_Init:conInit", [] { ConInit(); });
     Guarded("ZynI_Init:ConstLoad", [] { ConstLoad(); });
     Guarded("ZynI_Init:HelpInit", [] { LoadHelp(); });
-    Guarded("ZynI_Init:PlayerControl", [] { WinAMPOpen(ZynOpt.player); });
+    // A render is not a player's remote: the link stays closed.
+    if (!ZynRenderJob) Guarded("ZynI_Init:PlayerControl", [] { WinAMPOpen(ZynOpt.player); });
     ZynLogLine("Setting up GLWINDOW Vars");
     Guarded("ZynI_Init:WindowVars", [] { ZynI_SetupWindowVars(GLWindow, ReadGLWindowRect); });
 }
@@ -281,20 +300,22 @@ bool ZynI_GLDeInit()
 
 void ZynI_Done()
 {
+    // A render leaves the user's settings as they were (its script may have changed them).
+    const bool keepSettings = ZynRenderJob == nullptr;
     // A full-screen configuration never touches the saved window rectangle, and
     // without a window the fields still hold the outer start values, not a place.
-    if (GLWindow.WindowCreated() && !GLWindow.IsFullscreen && !GLWindow.Fullscreen)
+    if (keepSettings && GLWindow.WindowCreated() && !GLWindow.IsFullscreen && !GLWindow.Fullscreen)
         Guarded("ZynI_Done:WriteWindowRect",
                 [] { WriteWindowRect("GL", GLWindow.Left, GLWindow.Top, GLWindow.Width, GLWindow.Height); });
     Guarded("ZynI_Done:FreeHelp", [] { FreeHelp(); });
     Guarded("ZynI_Done:PlayerControl", [] { WinAMPClose(); });
     Guarded("ZynI_Done:RestoreGammaRamp", [] { RestoreGammaRamp(); });
-    Guarded("ZynI_Done:ConstSave", [] { ConstSave(); });
+    if (keepSettings) Guarded("ZynI_Done:ConstSave", [] { ConstSave(); });
     ZynLogFlush(true);
     ZynLogLine("");
     LogBanner("*  THE END  *", "* * * * * * *");
-    Guarded("ZynI_Done:BindList", [] {
-        if (BindList) BindList->SaveBindList();
+    Guarded("ZynI_Done:BindList", [keepSettings] {
+        if (BindList && keepSettings) BindList->SaveBindList();
         delete BindList;
         BindList = nullptr;
     });

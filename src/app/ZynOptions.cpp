@@ -32,8 +32,22 @@ std::string ZynUsageText()
         "  --presence-port N    second port for presence announcements (default 555)\n"
         "  --exec \"LINE\"        console command line run after the first frame\n"
         "  --screenshot-frames LIST  save a screenshot after these frames (e.g. 150,300,450)\n"
+        "  --web-port N         serve the web remote (a page for phones and a WebSocket\n"
+        "                       API) on this TCP port; off when not given\n"
+        "  --web-listen ADDR    the web remote's IPv4 address (default 127.0.0.1, this\n"
+        "                       machine only; 0.0.0.0 for every network)\n"
         "  --player NAME        the media player to control (MPRIS bus name or its last part,\n"
         "                       e.g. vlc; default: the first player on the session bus)\n"
+        "  --osc-port N         take OSC control messages on UDP port N (default: no OSC)\n"
+        "  --osc-listen ADDR    address the OSC port listens on (default 127.0.0.1, this\n"
+        "                       machine only; 0.0.0.0: every network)\n"
+        "  --midi NAME          MIDI input only from ports whose name contains NAME (may be\n"
+        "                       given more than once; default: every port; off: no MIDI)\n"
+        "  --render FILE --out DIR|VIDEO.mp4  render a music video of an audio file offline:\n"
+        "                       numbered PNG frames into DIR, or an MP4 with the sound (ffmpeg)\n"
+        "  --fps N              with --render: frames per second (default 30)\n"
+        "  --size WxH           with --render: picture size (default 640x480)\n"
+        "  --script FILE        with --render: console lines run at the start (TimerAdd for later)\n"
         "  --version            print the version and exit\n"
         "  --help               print this text and exit\n";
 }
@@ -66,9 +80,41 @@ static bool ParseFrameList(const std::string& s, std::vector<int64_t>& out)
     return true;
 }
 
-ZynOptionsResult ZynParseOptions(int argc, const char* const* argv, ZynOptions& opts,
-                                 std::string& out, std::string& error)
+// "640x480" -> sides within the offscreen window's limits.
+static bool ParseSize(const std::string& s, int& w, int& h)
 {
+    size_t x = s.find_first_of("xX");
+    int64_t a, b;
+    if (x == std::string::npos || !ParseInt(s.substr(0, x), ZynRenderMinSide, ZynRenderMaxSide, a) ||
+        !ParseInt(s.substr(x + 1), ZynRenderMinSide, ZynRenderMaxSide, b))
+        return false;
+    w = static_cast<int>(a);
+    h = static_cast<int>(b);
+    return true;
+}
+
+// The render needs its own music and clock: options that would replace them are refused.
+static bool CheckRender(const ZynOptions& o, const std::vector<std::string>& given, std::string& error)
+{
+    auto has = [&](const char* name) { return std::find(given.begin(), given.end(), name) != given.end(); };
+    if (o.render.empty()) {
+        for (const char* name : {"--out", "--fps", "--size", "--script"})
+            if (has(name)) { error = std::string(name) + " needs --render AUDIOFILE"; return false; }
+        return true;
+    }
+    if (o.renderOut.empty()) { error = "--render needs --out DIR or --out FILE.mp4"; return false; }
+    for (const char* name : {"--audio", "--demo", "--frames", "--fixed-dt", "--max-fps"})
+        if (has(name)) {
+            error = std::string("--render takes its music from the file and its frame time from --fps: leave out ") + name;
+            return false;
+        }
+    return true;
+}
+
+static ZynOptionsResult ParseArgs(int argc, const char* const* argv, ZynOptions& opts,
+                                  std::string& out, std::string& error, std::vector<std::string>& given)
+{
+    bool oscListenGiven = false;
     for (int i = 1; i < argc; i++) {
         std::string a = argv[i];
         std::string value;
@@ -87,6 +133,7 @@ ZynOptionsResult ZynParseOptions(int argc, const char* const* argv, ZynOptions& 
         };
         std::string v;
         int64_t n = 0;
+        given.push_back(a);
         if (a == "--help" || a == "-h") {
             if (!noValue()) return ZynOptionsResult::ExitUsage;
             out = ZynUsageText();
@@ -135,6 +182,15 @@ ZynOptionsResult ZynParseOptions(int argc, const char* const* argv, ZynOptions& 
             if (!need(v)) return ZynOptionsResult::ExitUsage;
             if (!ParseInt(v, 1, 65535, n)) { error = a + " needs a port 1..65535, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
             (a == "--reply-port" ? opts.replyPort : opts.presencePort) = static_cast<int>(n);
+        } else if (a == "--web-port") {
+            if (!need(v)) return ZynOptionsResult::ExitUsage;
+            if (!ParseInt(v, 1, 65535, n)) { error = "--web-port needs a port 1..65535, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
+            opts.webPort = static_cast<int>(n);
+        } else if (a == "--web-listen") {
+            if (!need(v)) return ZynOptionsResult::ExitUsage;
+            in_addr addr;
+            if (inet_pton(AF_INET, v.c_str(), &addr) != 1) { error = "--web-listen needs an IPv4 address, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
+            opts.webListen = v;
         } else if (a == "--announce-to") {
             if (!need(v)) return ZynOptionsResult::ExitUsage;
             in_addr addr;
@@ -143,9 +199,38 @@ ZynOptionsResult ZynParseOptions(int argc, const char* const* argv, ZynOptions& 
         } else if (a == "--screenshot-frames") {
             if (!need(v)) return ZynOptionsResult::ExitUsage;
             if (!ParseFrameList(v, opts.screenshotFrames)) { error = "--screenshot-frames needs frame numbers >= 1 separated by commas, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
+        } else if (a == "--osc-port") {
+            if (!need(v)) return ZynOptionsResult::ExitUsage;
+            if (!ParseInt(v, 1, 65535, n)) { error = "--osc-port needs a port 1..65535, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
+            opts.oscPort = static_cast<int>(n);
+        } else if (a == "--osc-listen") {
+            if (!need(v)) return ZynOptionsResult::ExitUsage;
+            in_addr addr;
+            if (inet_pton(AF_INET, v.c_str(), &addr) != 1) { error = "--osc-listen needs an IPv4 address, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
+            opts.oscListen = v;
+            oscListenGiven = true;
+        } else if (a == "--midi") {
+            if (!need(v)) return ZynOptionsResult::ExitUsage;
+            if (v.empty()) { error = "--midi needs a port name (or off)"; return ZynOptionsResult::ExitUsage; }
+            if (v == "off") opts.midi = false;
+            else opts.midiPorts.push_back(v);
         } else if (a == "--exec") {
             if (!need(v)) return ZynOptionsResult::ExitUsage;
             opts.execLine = v;
+        } else if (a == "--render" || a == "--out" || a == "--script") {
+            if (!need(v)) return ZynOptionsResult::ExitUsage;
+            if (v.empty()) { error = a + (a == "--out" ? " needs a folder or a .mp4 file" : " needs a file"); return ZynOptionsResult::ExitError; }
+            (a == "--render" ? opts.render : a == "--out" ? opts.renderOut : opts.renderScript) = v;
+        } else if (a == "--fps") {
+            if (!need(v)) return ZynOptionsResult::ExitUsage;
+            if (!ParseInt(v, 1, ZynRenderMaxFps, n)) { error = "--fps needs frames per second 1.." + std::to_string(ZynRenderMaxFps) + ", not \"" + v + "\""; return ZynOptionsResult::ExitError; }
+            opts.renderFps = static_cast<int>(n);
+        } else if (a == "--size") {
+            if (!need(v)) return ZynOptionsResult::ExitUsage;
+            if (!ParseSize(v, opts.renderWidth, opts.renderHeight)) {
+                error = "--size needs WIDTHxHEIGHT, each " + std::to_string(ZynRenderMinSide) + ".." + std::to_string(ZynRenderMaxSide) + ", not \"" + v + "\"";
+                return ZynOptionsResult::ExitError;
+            }
         } else if (a == "--player") {
             if (!need(v)) return ZynOptionsResult::ExitUsage;
             // Bus name characters only: letters, digits, '_', '-' and '.' between parts.
@@ -160,5 +245,19 @@ ZynOptionsResult ZynParseOptions(int argc, const char* const* argv, ZynOptions& 
             return ZynOptionsResult::ExitUsage;
         }
     }
+    // An address to listen on without a port would quietly do nothing.
+    if (oscListenGiven && opts.oscPort == 0) {
+        error = "--osc-listen needs --osc-port";
+        return ZynOptionsResult::ExitUsage;
+    }
     return ZynOptionsResult::Run;
+}
+
+ZynOptionsResult ZynParseOptions(int argc, const char* const* argv, ZynOptions& opts,
+                                 std::string& out, std::string& error)
+{
+    std::vector<std::string> given;
+    ZynOptionsResult result = ParseArgs(argc, argv, opts, out, error, given);
+    if (result != ZynOptionsResult::Run) return result;
+    return CheckRender(opts, given, error) ? ZynOptionsResult::Run : ZynOptionsResult::ExitError;
 }

@@ -1,17 +1,21 @@
 // ZynStandalone: program entry of the zyn executable.
 //
 // Sets BaseDir and the run options, then runs the fixed order: window
-// callbacks, start-up, the window cycle, shut-down. SIGINT and SIGTERM close
+// callbacks, start-up, the window cycle, shut-down (--render: the same, with
+// its checks first and its result and summary last). SIGINT and SIGTERM close
 // the window like the window manager's close button (and stop a running
 // command line), so shut-down still saves.
 #include "app/TGLWindow.h"
 #include "app/ZynInit.h"
 #include "app/ZynLog.h"
 #include "app/ZynOptions.h"
+#include "app/ZynRender.h"
 #include "console/ZynCmdInterp.h"
+#include "gfx/ZynTextures.h"
 #include "platform/ZynPath.h"
 #include "platform/ZynRandom.h"
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <exception>
@@ -47,6 +51,41 @@ bool SetBaseDir()
     return false;
 }
 
+// --render: checks the file and the output before any window, then fixes the
+// run's clock, frame count and seed. false: the one-line error is printed.
+bool PrepareRender(TZynRender& render)
+{
+    if (!ZynOpt.hasSeed) {   // drawn once and reported, so the render can be made again
+        auto t = std::chrono::steady_clock::now().time_since_epoch().count();
+        ZynOpt.seed = static_cast<uint32_t>(t ^ (t >> 32) ^ getpid());
+        ZynOpt.hasSeed = true;
+    }
+    std::string error;
+    if (!render.Begin(ZynOpt, ZynOpt.seed, error)) {
+        std::fprintf(stderr, "zyn: %s\n", error.c_str());
+        return false;
+    }
+    ZynRenderJob = &render;
+    ZynOpt.headless = true;
+    ZynOpt.fixedDt = 1.0 / ZynOpt.renderFps;
+    ZynOpt.frames = render.FrameCount();
+    ZynOpt.maxFps = 0;
+    // The user's custom images stay as they were, whatever the script draws.
+    tZynTextures::SaveOnExit = false;
+    // A failing ffmpeg shows as a write error, not as a killed process.
+    signal(SIGPIPE, SIG_IGN);
+    return true;
+}
+
+// The offscreen picture at exactly the render's size.
+void SetRenderWindow()
+{
+    GLWindow.Fullscreen = false;
+    GLWindow.Left = GLWindow.Top = 0;
+    GLWindow.Width = ZynOpt.renderWidth + TGLWindow::FrameExtraW;
+    GLWindow.Height = ZynOpt.renderHeight + TGLWindow::FrameExtraH;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -59,10 +98,15 @@ int main(int argc, char** argv)
     case ZynOptionsResult::ExitUsage:
         std::fprintf(stderr, "zyn: %s\n\n%s", error.c_str(), ZynUsageText().c_str());
         return 2;
+    case ZynOptionsResult::ExitError:
+        std::fprintf(stderr, "zyn: %s\n", error.c_str());
+        return 2;
     case ZynOptionsResult::Run:
         break;
     }
     if (!SetBaseDir()) return 1;
+    TZynRender render;
+    if (!ZynOpt.render.empty() && !PrepareRender(render)) return 2;
     if (ZynOpt.hasSeed) ZynRandomFixSeed(ZynOpt.seed);
 
     GLWindow.Headless = ZynOpt.headless;
@@ -77,6 +121,7 @@ int main(int argc, char** argv)
     try {
         ZynI_SetupCallbacks();
         ZynI_Init();
+        if (ZynRenderJob) SetRenderWindow();
         ok = GLWindow.Run();
     } catch (const std::exception& e) {
         ZynLogError(std::string("(main) : ") + e.what());
@@ -87,6 +132,13 @@ int main(int argc, char** argv)
         ZynI_Done();
     } catch (const std::exception& e) {
         ZynLogError(std::string("(ZynI_Done) : ") + e.what());
+    }
+    if (ZynRenderJob) {
+        std::string message;
+        int status = render.End(ok, message);
+        std::fprintf(status == 0 ? stdout : stderr, "%s\n", message.c_str());
+        ZynRenderJob = nullptr;
+        return status;
     }
     return ok ? 0 : 1;
 }

@@ -7,6 +7,7 @@
 bool TZynAudioInput::Open(const std::string& what, const std::string& source, std::string& error)
 {
     Analyser.reset();
+    Played = 0;
     FromCapture = what == "capture";
     if (FromCapture) {
         if (!Capture.Start(source, error)) return false;
@@ -57,6 +58,21 @@ TVisData TZynAudioInput::Frame(float dt)
             got += n;
         }
         Analyser->Push(Block.data(), got);
+    }
+    Analyser->TakeOnsets();
+    return Analyser->Frame(dt);
+}
+
+TVisData TZynAudioInput::FrameUntil(uint64_t end, float dt)
+{
+    if (!Analyser || FromCapture) return TVisData{};
+    end = std::min(end, File.Frames());
+    while (Played < end) {
+        Block.resize(size_t(std::min<uint64_t>(end - Played, 4096)));
+        size_t n = File.Read(Block.data(), Block.size());
+        if (n == 0) break;   // shorter than its header said
+        Analyser->Push(Block.data(), n);
+        Played += n;
     }
     Analyser->TakeOnsets();
     return Analyser->Frame(dt);

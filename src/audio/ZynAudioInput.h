@@ -5,7 +5,8 @@
 // client blends into the live record exactly as it blends a received packet.
 // A file plays in step with the frame clock (so --fixed-dt runs are
 // repeatable) and starts again at its end. Capture takes whatever the
-// capture thread has gathered since the last frame.
+// capture thread has gathered since the last frame. An offline render asks
+// for the sound up to each frame's exact time instead.
 // Depends on: audio/ZynAudioAnalyser, audio/ZynAudioFile, audio/ZynAudioCapture.
 #pragma once
 
@@ -24,6 +25,12 @@ public:
     bool IsOpen() const { return Analyser != nullptr; }
     // The record for a frame of dt seconds.
     TVisData Frame(float dt);
+    // Offline (a file only): the record once the file has been read up to
+    // sample `end` (its length at most), whatever the frame times added up to.
+    // It never starts again from the beginning.
+    TVisData FrameUntil(uint64_t end, float dt);
+    int SampleRate() const { return File.SampleRate(); }
+    uint64_t Samples() const { return File.Frames(); }
     // A problem found while running (capture ended, samples dropped), or "".
     std::string TakeWarning();
 
@@ -33,6 +40,7 @@ private:
     bool FromCapture = false;
     std::unique_ptr<TZynAudioAnalyser> Analyser;
     double Owed = 0;          // file: samples due but not yet read (fraction carried)
+    uint64_t Played = 0;      // file, offline: samples read so far
     std::vector<float> Block;
     std::string Warning;
     uint64_t Lost = 0;           // capture: samples dropped, not yet reported

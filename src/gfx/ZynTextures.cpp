@@ -131,7 +131,7 @@ void tZynTextures::LoadCubeMap()
 tZynTextures::~tZynTextures()
 {
     try {
-        SaveCustomTextures();
+        if (SaveOnExit) SaveCustomTextures();
     } catch (...) {
         ZynLogError("tZynTextures.Destroy - custom textures not saved");
     }

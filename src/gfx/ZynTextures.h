@@ -24,7 +24,9 @@ constexpr int32_t kZynTexMax = 23;   // highest valid texture number
 class tZynTextures {
 public:
     tZynTextures();    // loads everything
-    ~tZynTextures();   // saves the custom images, frees all textures
+    ~tZynTextures();   // saves the custom images (unless SaveOnExit is off), frees all textures
+    // Off for runs that must leave the user's files alone (an offline render).
+    static inline bool SaveOnExit = true;
     tZynTextures(const tZynTextures&) = delete;
     tZynTextures& operator=(const tZynTextures&) = delete;
 

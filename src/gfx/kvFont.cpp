@@ -61,7 +61,8 @@ void DrawText(int32_t align, const std::string& text, float z, float y, float x)
     // One batch for the whole line: the same quads as DrawChar for each character.
     glBegin(GL_QUADS);
     for (unsigned char c : text) {
-        EmitGlyph(c, CharHeight, CharWidth, z, y, x);
+        // A blank's cell is clear at every mipmap level: its quad would change no pixel.
+        if (c != ' ') EmitGlyph(c, CharHeight, CharWidth, z, y, x);
         x += CharWidth;
     }
     glEnd();

@@ -163,6 +163,7 @@ void TvisPlasma::DrawFilament(const TFilament& f, const TkvVector& right, const 
     float size = kvFiniteOr(zcPLASMA_Size, 1) / 10, brightness = kvFiniteOr(zcPLASMA_Brightness, 0.8f);
     UseTexture(zcPLASMA_TEX0);
     TkvSpriteFilter filter;
+    TkvSpriteAlphaTest alphaTest;
     glBegin(GL_QUADS);
     for (int32_t o = 2; o <= steps - 2; o++) {
         // Sprites bunch towards the outer end and swell in the middle.

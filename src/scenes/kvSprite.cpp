@@ -30,6 +30,18 @@ TkvSpriteFilter::~TkvSpriteFilter()
     if (now != Texture) glBindTexture(GL_TEXTURE_2D, GLuint(now));
 }
 
+TkvSpriteAlphaTest::TkvSpriteAlphaTest()
+{
+    glPushAttrib(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 0);
+}
+
+TkvSpriteAlphaTest::~TkvSpriteAlphaTest()
+{
+    glPopAttrib();
+}
+
 bool kvFinite(float x, float y, float z) { return std::isfinite(x) && std::isfinite(y) && std::isfinite(z); }
 
 void kvSpriteQuad(float x, float y, float z, float h)

@@ -32,6 +32,19 @@ private:
     GLint Saved = GL_LINEAR;
 };
 
+// While alive, fragments of alpha 0 are dropped before blending (the alpha
+// test comes back as it was). Under source-alpha blending they add nothing,
+// so the picture is the same; the renderer skips blending the clear margins
+// of large overlapping sprites (a gain for the plasma's diamonds, none for
+// small sprites, where the test itself costs as much).
+class TkvSpriteAlphaTest {
+public:
+    TkvSpriteAlphaTest();
+    ~TkvSpriteAlphaTest();
+    TkvSpriteAlphaTest(const TkvSpriteAlphaTest&) = delete;
+    TkvSpriteAlphaTest& operator=(const TkvSpriteAlphaTest&) = delete;
+};
+
 bool kvFinite(float x, float y, float z);
 inline bool kvFinite(const TkvVector& v) { return kvFinite(v.x, v.y, v.z); }
 // A finite float, or the fallback for NaN and infinities.

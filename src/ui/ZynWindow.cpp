@@ -131,7 +131,12 @@ void TZWindow::DrawTextLine(int32_t align, const std::string& text, float size, 
     BindTexture(ZynTexFontSmall);
     SetCharSize(-0.07f * size, 0.02f * width);
     SetInset(0.1f, 0.2f);
+    // Clear texels change no pixel under this blend: dropping them early saves the renderer's blending.
+    glPushAttrib(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 0);
     DrawText(align, text, 0, y, x);
+    glPopAttrib();
 }
 
 void TZWindow::DrawPanel(float x1, float y1, float x2, float y2)

@@ -1,9 +1,13 @@
-// Tests of the window's frame clock and frame-rate smoothing (ticks injected, no SDL).
+// Tests of the window's frame clock, frame-rate smoothing (ticks injected) and frame-slot wait (no SDL).
 #include "app/TGLWindow.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <thread>
+
+#include <unistd.h>
 
 namespace {
 
@@ -123,4 +127,42 @@ TEST(GLWindowClock, FixedDeltaMakesTimeDeterministic)
     // Total time is frames x dt, not a running sum: 300 frames of 0.02 s are 6 s exactly.
     for (int i = 4; i < 300; i++) w.AdvanceClock(0);
     EXPECT_EQ(w.TimeTotal, 6.0f);
+}
+
+// The frame-slot wait serves input as it arrives, then sleeps on to the slot;
+// a descriptor its handler leaves readable is looked at once a millisecond at
+// most. Four frames a second: a slot of 250 ms.
+TEST(GLWindowClock, FrameSlotWaitServesInputAsItArrivesAndKeepsTheSlot)
+{
+    using Clock = std::chrono::steady_clock;
+    for (const bool drain : {true, false}) {
+        int fds[2];
+        ASSERT_EQ(pipe(fds), 0);
+        TGLWindow w;
+        w.MaxFPS = 4;
+        int served = 0;
+        Clock::time_point firstServed{};
+        w.WaitDescriptors = [&](std::vector<int>& list) { list.push_back(fds[0]); };
+        w.OnWaitInput = [&] {
+            if (served++ == 0) firstServed = Clock::now();
+            char c;
+            if (drain) EXPECT_EQ(read(fds[0], &c, 1), 1);
+        };
+        w.WaitForFrameSlot();   // starts the schedule
+        const Clock::time_point t0 = Clock::now();
+        std::thread writer([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(60));
+            EXPECT_EQ(write(fds[1], "x", 1), 1);
+        });
+        w.WaitForFrameSlot();
+        const Clock::time_point t1 = Clock::now();
+        writer.join();
+        close(fds[0]);
+        close(fds[1]);
+        EXPECT_GE(t1 - t0, std::chrono::milliseconds(240)) << "the slot was kept";
+        ASSERT_GE(served, 1) << "drain " << drain;
+        EXPECT_LT(firstServed - t0, std::chrono::milliseconds(200)) << "served while waiting, drain " << drain;
+        if (drain) EXPECT_EQ(served, 1);
+        else EXPECT_LE(served, 260) << "a readable descriptor spun the wait";
+    }
 }

@@ -13,11 +13,8 @@ done
 
 TMP=$(mktemp -d)
 trap 'rm -rf "$TMP"' EXIT
-# The runtime folder's data, with our own settings and log.
-for f in "$RT"/*; do
-    name=$(basename "$f")
-    case "$name" in zyn|Zyn.cfg|ZynLog.txt|Screenshot*) ;; *) ln -s "$f" "$TMP/$name" ;; esac
-done
+. "$(dirname "$0")/zynrun.bash"
+link_runtime "$RT" "$TMP"   # our own settings and log
 
 # A free port in 1024..2000 (nothing answers a connect there).
 PORT=""

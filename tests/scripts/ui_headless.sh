@@ -11,11 +11,7 @@ trap 'rm -rf "$TMP"' EXIT
 
 # base DIR: a folder seeing the runtime's data, without settings.
 base() {
-    mkdir -p "$1"
-    for f in "$RT"/*; do
-        name=$(basename "$f")
-        case "$name" in zyn|Zyn.cfg|ZynLog.txt|Screenshot*) ;; *) ln -s "$f" "$1/$name" ;; esac
-    done
+    link_runtime "$RT" "$1"
 }
 # run DIR FRAMES SHOTS EXEC: a deterministic headless run.
 run() {

@@ -10,10 +10,8 @@ for tool in xvfb-run xdotool timeout; do
 done
 TMP=$(mktemp -d)
 trap 'rm -rf "$TMP"' EXIT
-for f in "$RT"/*; do
-    name=$(basename "$f")
-    case "$name" in zyn|Zyn.cfg|ZynLog.txt|Screenshot*) ;; *) ln -s "$f" "$TMP/$name" ;; esac
-done
+. "$(dirname "$0")/zynrun.bash"
+link_runtime "$RT" "$TMP"   # our own settings and log
 PORT=""
 for p in 1921 1922 1923 1924 1925 1926 1927 1928 1929; do
     if ! (exec 3<>"/dev/tcp/127.0.0.1/$p") 2>/dev/null; then PORT=$p; break; fi

@@ -6,12 +6,7 @@ RT=$(cd "${1:?usage: window_xvfb.sh RUNTIME-DIR}" && pwd)
 HERE=$(cd "$(dirname "$0")" && pwd)
 source "$HERE/zynrun.bash"
 
-if [ "${2:-}" != "--inside" ]; then
-    for tool in xvfb-run xdotool; do
-        command -v $tool >/dev/null 2>&1 || { echo "SKIP: $tool is not installed"; exit 77; }
-    done
-    exec timeout 240 xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$RT" --inside
-fi
+xvfb_reexec "$0" "$RT" ${2:+"$2"}
 
 unset SDL_VIDEODRIVER          # a real X window this time
 WORK=$(mktemp -d)

@@ -76,3 +76,27 @@ pick_port() {
   done
   return 1
 }
+
+# link_runtime RUNTIME DIR: DIR sees the runtime folder's data (by links) but has
+# its own settings, log and screenshots.
+link_runtime() {
+    local f name
+    mkdir -p "$2"
+    for f in "$1"/*; do
+        name=$(basename "$f")
+        case "$name" in zyn|Zyn.cfg|ZynLog.txt|Screenshot*) ;; *) ln -s "$f" "$2/$name" ;; esac
+    done
+}
+
+# xvfb_reexec SCRIPT ARGS...: unless already inside, run SCRIPT ARGS --inside under
+# a private Xvfb (1024x768) and end with its status; exit 77 (skip) where
+# xvfb-run or xdotool is missing.
+xvfb_reexec() {
+    local script=$1; shift
+    [ "${!#}" = "--inside" ] && return 0
+    local tool
+    for tool in xvfb-run xdotool; do
+        command -v $tool >/dev/null 2>&1 || { echo "SKIP: $tool is not installed"; exit 77; }
+    done
+    exec timeout 240 xvfb-run -a -s "-screen 0 1024x768x24" bash "$script" "$@" --inside
+}
