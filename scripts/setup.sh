@@ -55,6 +55,11 @@ case "${1:-run}" in
       cmake --build "$ASAN_BUILD" -j "$JOBS" --target "$t"
       ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 "$ASAN_BUILD/tests/$t"
     done
+    # Every fuzzer for 30 s (clang build in build-fuzz) and a 2-minute soak of
+    # zyn under ASan (build-asan). The soak's frame bound is loose here: CI
+    # machines are shared; the 100 ms bound is for a quiet machine.
+    bash scripts/fuzz.sh all "${ZYN_FUZZ_SECONDS:-30}"
+    ZYN_SOAK_MAX_FRAME_MS=${ZYN_SOAK_MAX_FRAME_MS:-2000} bash scripts/soak.sh "${ZYN_SOAK_SECONDS:-120}"
     cd "$BUILD"
     ctest --output-on-failure -j "$JOBS"
     ;;

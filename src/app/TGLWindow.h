@@ -182,6 +182,9 @@ public:
     bool SetGammaRamp(const uint16_t* red, const uint16_t* green, const uint16_t* blue);
     // Frames drawn since the process started.
     int64_t FrameCount() const { return m_frameCount; }
+    // Longest frame (microseconds of work, pacing waits excluded) after the first StartupFrames.
+    int64_t LongestFrameUs() const { return m_longestFrameUs; }
+    static constexpr int64_t StartupFrames = 300;
     // True once a window has been created (its position and size are real).
     bool WindowCreated() const { return m_everCreated; }
     // Async-signal-safe: treat like a window-manager close at the next loop pass.
@@ -225,6 +228,7 @@ private:
     bool m_frameLimitQuit = false;
     bool m_everCreated = false;
     int64_t m_frameCount = 0;
+    int64_t m_longestFrameUs = 0;
     int64_t m_fixedFrames = 0;          // frames of this cycle under FixedDelta
     uint64_t m_nextFrameDue = 0;        // pacing: clock reading the next frame may start at
     bool m_vsync = false;
