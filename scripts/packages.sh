@@ -12,7 +12,9 @@ PACKAGES=(
   dpkg-dev desktop-file-utils appstream man-db
   libsystemd-dev dbus-daemon
   libaubio-dev libsndfile1-dev libpulse-dev pulseaudio pulseaudio-utils
+  liblo-dev librtmidi-dev
   ffmpeg
+  libwebsockets-dev libjpeg-dev nlohmann-json3-dev chromium
 )
 
 SUDO=""

@@ -7,13 +7,19 @@
 #include "app/ZynLog.h"
 #include "app/ZynOptions.h"
 #include "app/ZynRender.h"
+#include "announce/ZynAnnounceList.h"
+#include "console/ZynCommands.h"
 #include "console/ZynConsole.h"
 #include "engine/ZynVis.h"
+#include "net/ZynMidiIn.h"
+#include "net/ZynOscServer.h"
 #include "net/ZynTelnet.h"
+#include "net/ZynWebRemote.h"
 #include "winamp/ZynWinAMPControl.h"
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <exception>
 
 namespace {
@@ -58,7 +64,12 @@ TZynClient::TZynClient()
     Net.Start(ZynClientPortsFromOptions());
     // 4. The telnet server.
     Guarded("TZynClient.Create:Telnet", [this] { Telnet = std::make_unique<TZynTelnet>(); });
-    // 5. In-process music input: without it the program runs on, silent.
+    // 4b. The web remote, when asked for.
+    if (ZynOpt.webPort > 0)
+        Guarded("TZynClient.Create:Web", [this] { Web = std::make_unique<TZynWebRemote>(ZynOpt.webListen, ZynOpt.webPort); });
+    // 5. OSC and MIDI: without them the program runs on.
+    Guarded("TZynClient.Create:LiveControl", [this] { StartLiveControl(); });
+    // 6. In-process music input: without it the program runs on, silent.
     if (!ZynOpt.audio.empty()) {
         std::string error;
         if (Audio.Open(ZynOpt.audio, ZynOpt.source, error))
@@ -72,8 +83,11 @@ TZynClient::~TZynClient()
 {
     ClientRunning = false;
     Net.Stop();
+    Osc.reset();
+    Midi.reset();
     Vis.reset();
     Telnet.reset();
+    Web.reset();
 }
 
 void TZynClient::Frame(float dt)
@@ -84,6 +98,8 @@ void TZynClient::Frame(float dt)
     // never overlap rendering; 3. the media player's replies and signals (never waits).
     ServiceInput();
     WinAMPPoll();
+    // 3b. MIDI events queued since the last frame, bounded per frame like the datagrams.
+    if (Midi) Midi->Service();
     // 4. Synthetic input (screen saver, --demo) replaces the live record every frame.
     if (ScreenSaverMode || ZynOpt.demo) VisData = SynthesizeVisData(dt);
     // 4b. --audio: this frame's sound, blended in as a received record is.
@@ -101,6 +117,8 @@ void TZynClient::Frame(float dt)
         glClearColor(0, 0, 0, 0);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
+    // 5b. The picture for the web remote's watchers, before the window swaps it away.
+    if (Web) Web->CaptureThumbnail();
     // 6. The --exec line, once, after the first frame.
     ConsoleFrameDone();
     // 7. Counts of folded log and console lines that are due.
@@ -108,16 +126,45 @@ void TZynClient::Frame(float dt)
     ConsoleFlush();
 }
 
+void TZynClient::StartLiveControl()
+{
+    if (ZynOpt.oscPort > 0) {
+        TZynOscHandlers h;
+        h.SceneChange = [this](int32_t scene, int32_t fader) {
+            if (Vis) Vis->SceneChange(scene, fader);
+        };
+        // As the Announce command: the index kept within the list, "/n" a line break.
+        h.Announce = [this](int32_t index, const std::string& text, float seconds) {
+            const int32_t count = Vis ? Vis->Announcements->Count() : 0;
+            if (count > 0) Vis->Announce(std::clamp(index, 0, count - 1), AnnounceText(text), seconds);
+        };
+        Osc = std::make_unique<TZynOscServer>(std::move(h));
+        if (!Osc->Start(ZynOpt.oscListen, ZynOpt.oscPort)) Osc.reset();
+    }
+    if (!ZynOpt.midi) return;
+    Midi = std::make_unique<TZynMidiIn>();
+    std::string error;
+    if (Midi->Open(ZynOpt.midiPorts, error)) return;
+    // Asked for by name, its absence is worth a warning; otherwise just a note.
+    const std::string line = "MIDI: " + error + "; running without MIDI";
+    if (ZynOpt.midiPorts.empty()) ZynLogLine(line);
+    else ZynLogWarning(line);
+    Midi.reset();
+}
+
 void TZynClient::ServiceInput()
 {
     if (Telnet) Telnet->Poll();
+    if (Web) Web->Service();
     Net.Service();
+    if (Osc) Osc->Service();
 }
 
 void TZynClient::WaitDescriptors(std::vector<int>& fds) const
 {
     if (Telnet) Telnet->WaitDescriptors(fds);
     if (Net.Listening()) fds.push_back(Net.Handle());
+    if (Osc && Osc->Listening()) fds.push_back(Osc->Handle());
 }
 
 void TZynClient::Key(bool pressed, int32_t code, bool isVirtualKey)

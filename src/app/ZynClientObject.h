@@ -1,7 +1,7 @@
 // ZynClientObject: TZynClient, the object that lives as long as a GL window.
 //
 // It owns the live vis data record, the network endpoints (UDP control and
-// data socket, telnet server) and the sequencer. Once per frame it services
+// data socket, telnet server, web remote, OSC server, MIDI input) and the sequencer. Once per frame it services
 // the network and hands the live record to the sequencer. Start-up creates the
 // one instance (Client) after the GL context exists; the window's
 // de-initialisation frees it, so a window rebuild rebuilds the client too.
@@ -9,7 +9,8 @@
 // a render (ZynRenderJob) opens no network and takes its music from the render.
 // Depends on: app/ZynClientObjectNet (UDP), app/ZynOptions, app/ZynInit
 // (ScreenSaverMode), app/TGLWindow (Quit), app/ZynLog,
-// audio/ZynVisData, audio/ZynAudioInput, engine/ZynVis (TVisObject), net/ZynTelnet, OpenGL.
+// audio/ZynVisData, audio/ZynAudioInput, engine/ZynVis (TVisObject), net/ZynTelnet,
+// net/ZynWebRemote, net/ZynOscServer, net/ZynMidiIn, OpenGL.
 #pragma once
 
 #include "app/ZynClientObjectNet.h"
@@ -22,6 +23,9 @@
 
 class TVisObject;
 class TZynTelnet;
+class TZynWebRemote;
+class TZynOscServer;
+class TZynMidiIn;
 
 class TZynClient {
 public:
@@ -33,7 +37,7 @@ public:
 
     // One frame: network, then the sequencer's frame. dt is GLWindow.TimeDelta.
     void Frame(float dt);
-    // The sockets' input (telnet, then UDP), as each frame starts; also run
+    // The sockets' input (telnet, the web remote, UDP, then OSC), as each frame starts; also run
     // between frames when one of WaitDescriptors has input.
     void ServiceInput();
     void WaitDescriptors(std::vector<int>& fds) const;
@@ -53,7 +57,13 @@ public:
     std::unique_ptr<TVisObject> Vis;    // the sequencer (null if it could not be built)
     TZynClientNet Net;                  // receiving socket, packet handler, replies
     std::unique_ptr<TZynTelnet> Telnet; // the telnet remote console (null without it)
+    std::unique_ptr<TZynWebRemote> Web; // the web remote (null unless --web-port)
     TZynAudioInput Audio;               // --audio: capture or file, analysed each frame
+    std::unique_ptr<TZynOscServer> Osc; // --osc-port: OSC control (null without it)
+    std::unique_ptr<TZynMidiIn> Midi;   // MIDI input (null without a sequencer or with --midi off)
+
+private:
+    void StartLiveControl();
 };
 
 // The UDP ports and announce target of this run, from the command line.

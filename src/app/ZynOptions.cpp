@@ -32,8 +32,17 @@ std::string ZynUsageText()
         "  --presence-port N    second port for presence announcements (default 555)\n"
         "  --exec \"LINE\"        console command line run after the first frame\n"
         "  --screenshot-frames LIST  save a screenshot after these frames (e.g. 150,300,450)\n"
+        "  --web-port N         serve the web remote (a page for phones and a WebSocket\n"
+        "                       API) on this TCP port; off when not given\n"
+        "  --web-listen ADDR    the web remote's IPv4 address (default 127.0.0.1, this\n"
+        "                       machine only; 0.0.0.0 for every network)\n"
         "  --player NAME        the media player to control (MPRIS bus name or its last part,\n"
         "                       e.g. vlc; default: the first player on the session bus)\n"
+        "  --osc-port N         take OSC control messages on UDP port N (default: no OSC)\n"
+        "  --osc-listen ADDR    address the OSC port listens on (default 127.0.0.1, this\n"
+        "                       machine only; 0.0.0.0: every network)\n"
+        "  --midi NAME          MIDI input only from ports whose name contains NAME (may be\n"
+        "                       given more than once; default: every port; off: no MIDI)\n"
         "  --render FILE --out DIR|VIDEO.mp4  render a music video of an audio file offline:\n"
         "                       numbered PNG frames into DIR, or an MP4 with the sound (ffmpeg)\n"
         "  --fps N              with --render: frames per second (default 30)\n"
@@ -105,6 +114,7 @@ static bool CheckRender(const ZynOptions& o, const std::vector<std::string>& giv
 static ZynOptionsResult ParseArgs(int argc, const char* const* argv, ZynOptions& opts,
                                   std::string& out, std::string& error, std::vector<std::string>& given)
 {
+    bool oscListenGiven = false;
     for (int i = 1; i < argc; i++) {
         std::string a = argv[i];
         std::string value;
@@ -172,6 +182,15 @@ static ZynOptionsResult ParseArgs(int argc, const char* const* argv, ZynOptions&
             if (!need(v)) return ZynOptionsResult::ExitUsage;
             if (!ParseInt(v, 1, 65535, n)) { error = a + " needs a port 1..65535, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
             (a == "--reply-port" ? opts.replyPort : opts.presencePort) = static_cast<int>(n);
+        } else if (a == "--web-port") {
+            if (!need(v)) return ZynOptionsResult::ExitUsage;
+            if (!ParseInt(v, 1, 65535, n)) { error = "--web-port needs a port 1..65535, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
+            opts.webPort = static_cast<int>(n);
+        } else if (a == "--web-listen") {
+            if (!need(v)) return ZynOptionsResult::ExitUsage;
+            in_addr addr;
+            if (inet_pton(AF_INET, v.c_str(), &addr) != 1) { error = "--web-listen needs an IPv4 address, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
+            opts.webListen = v;
         } else if (a == "--announce-to") {
             if (!need(v)) return ZynOptionsResult::ExitUsage;
             in_addr addr;
@@ -180,6 +199,21 @@ static ZynOptionsResult ParseArgs(int argc, const char* const* argv, ZynOptions&
         } else if (a == "--screenshot-frames") {
             if (!need(v)) return ZynOptionsResult::ExitUsage;
             if (!ParseFrameList(v, opts.screenshotFrames)) { error = "--screenshot-frames needs frame numbers >= 1 separated by commas, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
+        } else if (a == "--osc-port") {
+            if (!need(v)) return ZynOptionsResult::ExitUsage;
+            if (!ParseInt(v, 1, 65535, n)) { error = "--osc-port needs a port 1..65535, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
+            opts.oscPort = static_cast<int>(n);
+        } else if (a == "--osc-listen") {
+            if (!need(v)) return ZynOptionsResult::ExitUsage;
+            in_addr addr;
+            if (inet_pton(AF_INET, v.c_str(), &addr) != 1) { error = "--osc-listen needs an IPv4 address, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
+            opts.oscListen = v;
+            oscListenGiven = true;
+        } else if (a == "--midi") {
+            if (!need(v)) return ZynOptionsResult::ExitUsage;
+            if (v.empty()) { error = "--midi needs a port name (or off)"; return ZynOptionsResult::ExitUsage; }
+            if (v == "off") opts.midi = false;
+            else opts.midiPorts.push_back(v);
         } else if (a == "--exec") {
             if (!need(v)) return ZynOptionsResult::ExitUsage;
             opts.execLine = v;
@@ -210,6 +244,11 @@ static ZynOptionsResult ParseArgs(int argc, const char* const* argv, ZynOptions&
             error = std::string("unknown option \"") + argv[i] + "\"";
             return ZynOptionsResult::ExitUsage;
         }
+    }
+    // An address to listen on without a port would quietly do nothing.
+    if (oscListenGiven && opts.oscPort == 0) {
+        error = "--osc-listen needs --osc-port";
+        return ZynOptionsResult::ExitUsage;
     }
     return ZynOptionsResult::Run;
 }

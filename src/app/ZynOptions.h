@@ -2,7 +2,7 @@
 //
 // Parsed once in main before start-up; read by start-up (base dir, seed, render),
 // the window layer (headless, frames, fixed dt), the client (UDP port,
-// announce target, demo and audio input) and the console (--exec).
+// announce target, demo and audio input, OSC and MIDI) and the console (--exec).
 // Depends on: platform/ZynNumbers.
 #pragma once
 
@@ -30,7 +30,13 @@ struct ZynOptions {
     int presencePort = 555;                     // peers' second presence announcement port
     std::string execLine;                       // console line run after the first frame
     std::vector<int64_t> screenshotFrames;      // sorted frame numbers that save a screenshot
+    int webPort = 0;                            // web remote's port (0: off)
+    std::string webListen = "127.0.0.1";        // address the web remote listens on
     std::string player;                         // MPRIS player to control ("" = the first one found)
+    int oscPort = 0;                            // OSC control port (0: no OSC)
+    std::string oscListen = "127.0.0.1";        // address the OSC port is bound to
+    bool midi = true;                           // MIDI input (--midi off: none)
+    std::vector<std::string> midiPorts;         // MIDI input ports to open by name part (empty: every one)
     // --render AUDIOFILE --out DIR|FILE.mp4: an offline render of the file (empty: a live run)
     std::string render;
     std::string renderOut;

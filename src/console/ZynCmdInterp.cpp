@@ -67,6 +67,7 @@ const TProcRec CommandTable[CommandCount] = {
     {"TexSize", ProcTexSize},
     {"TexLoadBMP", ProcTexLoadBMP},
     {"TexLoadTGA", ProcTexLoadTGA},
+    {"MidiLearn", ProcMidiLearn},
 };
 
 namespace {

@@ -38,7 +38,7 @@ struct TProcRec {
     TCommandProc Proc;
 };
 
-constexpr int32_t CommandCount = 47;
+constexpr int32_t CommandCount = 48;
 extern const TProcRec CommandTable[CommandCount];
 
 // How deep lines may nest inside each other (arguments, If, ExecuteBind,

@@ -56,6 +56,7 @@ void ProcAdd(const TParams& params, std::string& result);
 void ProcVarInc(const TParams& params, std::string& result);
 void ProcVarDec(const TParams& params, std::string& result);
 void ProcVarStep(const TParams& params, std::string& result);
+void ProcMidiLearn(const TParams& params, std::string& result);
 
 // The announcement text as shown: character 172 and "/n" become CR (13).
 std::string AnnounceText(const std::string& text);

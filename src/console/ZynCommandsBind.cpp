@@ -5,6 +5,7 @@
 #include "console/ZynKeyBind.h"
 #include "console/ZynKeyDef.h"
 #include "console/ZynTimer.h"
+#include "net/ZynMidiIn.h"
 
 #include <algorithm>
 
@@ -130,4 +131,21 @@ void ProcTimerShow(const TParams& params, std::string& result)
 {
     if (params.size() != 1) return ShowCommandHelp("TimerShow");
     TimerShow();
+}
+
+void ProcMidiLearn(const TParams& params, std::string& result)
+{
+    if (params.size() > 2) return ShowCommandHelp("MidiLearn");
+    if (!MidiInput) throw ECmdError("MIDI input is not running (no sequencer, or --midi off)");
+    TZynMidiMap& map = MidiInput->Map;
+    if (params.size() == 2) {
+        std::string error;
+        if (!map.Learn(params[1], error)) throw ECmdError(error);
+        return;
+    }
+    CmdPrint(std::to_string(map.Items.size()) + " MIDI mappings");
+    for (const TZynMidiMapping& m : map.Items)
+        CmdPrint(ZynMidiControlText(m.Kind, m.Channel, m.Number) + " --> " +
+                 (m.Const.empty() ? "\"" + m.Command + "\"" : m.Const));
+    if (map.Learning()) CmdPrint("Learning: the next control moved is mapped to " + map.Armed());
 }

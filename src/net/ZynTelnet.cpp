@@ -10,7 +10,6 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
-#include <cmath>
 #include <cstring>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -22,10 +21,6 @@ double Now()
     using namespace std::chrono;
     return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
-// Addresses remembered for their wrong PINs; the oldest are forgotten first.
-constexpr size_t kMaxPinAddresses = 4096;
-// An address that has not guessed wrong for this long starts again at the first delay.
-constexpr double kPinForgetAfter = 600;
 }  // namespace
 
 bool TelnetActive = false;
@@ -136,31 +131,16 @@ void TZynTelnet::CloseLateLogins()
     }
 }
 
-double TZynTelnet::PinDelayLeft(const std::string& address) const
-{
-    auto it = PinTries.find(address);
-    return it == PinTries.end() ? 0 : std::max(0.0, it->second.NextTry - Now());
-}
+double TZynTelnet::PinDelayLeft(const std::string& address) const { return PinTries.DelayLeft(address); }
 
 void TZynTelnet::PinRefused(const std::string& address)
 {
-    const double now = Now();
-    if (PinTries.size() >= kMaxPinAddresses && !PinTries.count(address)) {
-        auto oldest = std::min_element(PinTries.begin(), PinTries.end(),
-                                       [](const auto& a, const auto& b) { return a.second.Last < b.second.Last; });
-        PinTries.erase(oldest);
-    }
-    TPinTries& t = PinTries[address];
-    if (t.Wrong > 0 && now - t.Last > kPinForgetAfter) t.Wrong = 0;
-    t.Wrong++;
-    t.Last = now;
-    const double delay = std::min(PinDelayMax, PinDelayFirst * std::pow(2.0, std::min(t.Wrong - 1, 30)));
-    t.NextTry = now + delay;
-    ZynLogWarning("TELNET wrong PIN from " + address + " (" + std::to_string(t.Wrong) +
-                  " in a row; the next try waits " + ZynFormat("%g", delay) + " s)");
+    const TZynPinThrottle::TRefusal r = PinTries.Refused(address, PinDelayFirst, PinDelayMax);
+    ZynLogWarning("TELNET wrong PIN from " + address + " (" + std::to_string(r.Wrong) +
+                  " in a row; the next try waits " + ZynFormat("%g", r.Delay) + " s)");
 }
 
-void TZynTelnet::PinAccepted(const std::string& address) { PinTries.erase(address); }
+void TZynTelnet::PinAccepted(const std::string& address) { PinTries.Accepted(address); }
 
 void TZynTelnet::Poll()
 {

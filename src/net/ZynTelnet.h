@@ -11,16 +11,16 @@
 // closed; every wrong PIN is logged with the address, and the next PIN line
 // from that address waits PinDelayFirst seconds, doubling with each wrong one
 // up to PinDelayMax, while other addresses go on at once.
-// Depends on: net/ZynTelnetUser, config/ZynConstDef (NET.TelnetPort,
+// Depends on: net/ZynTelnetUser, net/ZynPinThrottle, config/ZynConstDef (NET.TelnetPort,
 // NET.PIN), console/ZynConsole (telnet sink), app/ZynLog, POSIX sockets.
 #pragma once
 
+#include "net/ZynPinThrottle.h"
 #include "net/ZynTelnetUser.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 // True while the telnet server socket (of the newest server) is listening.
@@ -68,12 +68,7 @@ private:
     void Refuse(int fd);
     void CloseLateLogins();
 
-    struct TPinTries {
-        int32_t Wrong = 0;
-        double NextTry = 0;
-        double Last = 0;
-    };
-    std::unordered_map<std::string, TPinTries> PinTries;
+    TZynPinThrottle PinTries;
     bool FullLogged = false;
 
     int ListenSocket = -1;

@@ -5,6 +5,7 @@
 #include "app/ZynLog.h"
 #include "config/ZynConst.h"
 #include "engine/ZynVis.h"
+#include "net/ZynMidiIn.h"
 #include "platform/ZynNumbers.h"
 #include "ui/ZynUI.h"
 #include "ui/ZynWindowOptions.h"
@@ -53,7 +54,8 @@ void TWindowConst::DrawContents()
         const float y1 = 0.05f * (static_cast<float>(i) + 0.5f), y2 = y1 + 0.05f;
         const float green = row->NeedsRestart ? 0.0f : 1.0f;
         DrawTextLine(0, row->Name, 0.6f, 0.6f, y2 - 0.01f, 0.02f, 1, green, green, 1);
-        DrawTextLine(0, ConstToString(c), 0.6f, 0.6f, y2 - 0.01f, 0.9f, 1, green, green, 1);
+        const bool learning = MidiInput && MidiInput->Map.Armed() == ConstFullName(c);
+        DrawTextLine(0, learning ? "MIDI?" : ConstToString(c), 0.6f, 0.6f, y2 - 0.01f, 0.9f, 1, green, green, 1);
         if (!HasSlider(c)) continue;
         BindTexture(ZynTexFontLarge);
         SetAlphaColour(1, 1, 1, 1);
@@ -74,6 +76,7 @@ void TWindowConst::Changed(int32_t c)
 
 void TWindowConst::Click(int32_t region, int32_t button)
 {
+    if (button == ZynMouseMiddle && region >= 0 && region < BackRegion()) return LearnMidi(Rows[static_cast<size_t>(region / 2)]);
     if ((button != ZynMouseLeft && button != ZynMouseRight) || region < 0 || !UI()) return;
     if (region == BackRegion()) {
         if (button == ZynMouseLeft) UI()->OpenWindow(std::make_unique<TWindowOptions>(Owner));
@@ -85,6 +88,13 @@ void TWindowConst::Click(int32_t region, int32_t button)
     const int32_t c = Rows[static_cast<size_t>(region / 2)];
     ConstStep(c, button == ZynMouseLeft ? 1 : -1);
     Changed(c);
+}
+
+void TWindowConst::LearnMidi(int32_t c)
+{
+    std::string error;
+    if (!MidiInput) ZynLogError("TWindowConst - MIDI input is not running (no sequencer, or --midi off)");
+    else if (!MidiInput->Map.Learn(ConstFullName(c), error)) ZynLogError("TWindowConst - " + error);
 }
 
 void TWindowConst::Hover(int32_t region, uint8_t state, float x, float y)

@@ -3,11 +3,12 @@
 // One row per constant of the section (registry order): name, value (red when
 // a change needs a restart) and, for constants with both limits, a slider.
 // Left click steps up, right click steps down, dragging the slider sets the
-// value. A change to a constant that needs a restart marks the window; closing
+// value, a middle click arms MIDI learn for the row (its value shows "MIDI?"
+// until a control is moved). A change to a constant that needs a restart marks the window; closing
 // it then restarts the scene or fader of that section, or the GL window for
 // MAIN and NET.
 // Depends on: ui/ZynWindow, ui/ZynUI, ui/ZynWindowOptions, config/ZynConst,
-// engine/ZynVis (restarts), app/TGLWindow (restart), app/ZynLog.
+// engine/ZynVis (restarts), app/TGLWindow (restart), app/ZynLog, net/ZynMidiIn.
 #pragma once
 
 #include "ui/ZynWindow.h"
@@ -32,6 +33,9 @@ public:
     static bool HasSlider(int32_t c);
     // Slider position (0.4 .. 0.85) of value v of constant c.
     static float SliderX(int32_t c, float v);
+
+    // Arms MIDI learn for constant c (an error line without MIDI input).
+    void LearnMidi(int32_t c);
 
 private:
     void Changed(int32_t c);

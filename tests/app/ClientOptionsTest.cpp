@@ -73,3 +73,31 @@ TEST(ClientOptions, AudioInputAndSourceNeedAValue)
         EXPECT_NE(err.find(opt), std::string::npos) << err;
     }
 }
+
+TEST(ClientOptions, LiveControlOptions)
+{
+    ZynOptions d;
+    std::string err;
+    ASSERT_EQ(Parse({}, d, err), ZynOptionsResult::Run);
+    EXPECT_EQ(d.oscPort, 0);   // OSC off unless asked for
+    EXPECT_EQ(d.oscListen, "127.0.0.1");
+    EXPECT_TRUE(d.midi);
+    EXPECT_TRUE(d.midiPorts.empty());
+    ZynOptions o;
+    ASSERT_EQ(Parse({"--osc-port", "9000", "--osc-listen=0.0.0.0", "--midi", "nanoKONTROL", "--midi", "APC"}, o, err),
+              ZynOptionsResult::Run) << err;
+    EXPECT_EQ(o.oscPort, 9000);
+    EXPECT_EQ(o.oscListen, "0.0.0.0");
+    EXPECT_EQ(o.midiPorts, (std::vector<std::string>{"nanoKONTROL", "APC"}));
+    ZynOptions off;
+    ASSERT_EQ(Parse({"--midi", "off"}, off, err), ZynOptionsResult::Run);
+    EXPECT_FALSE(off.midi);
+    const std::vector<std::vector<const char*>> bad = {
+        {"--osc-port", "0"}, {"--osc-port", "65536"}, {"--osc-port", "x"}, {"--osc-listen", "localhost", "--osc-port", "1"},
+        {"--osc-listen", "127.0.0.1"}, {"--midi", ""}, {"--midi"}};
+    for (const auto& args : bad) {
+        ZynOptions p;
+        EXPECT_EQ(Parse(args, p, err), ZynOptionsResult::ExitUsage) << args[0] << " " << (args.size() > 1 ? args[1] : "");
+        EXPECT_NE(err.find(args[0]), std::string::npos) << err;
+    }
+}

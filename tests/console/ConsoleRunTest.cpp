@@ -91,13 +91,14 @@ TEST_F(ConsoleRunTest, Listings)
 {
     auto lines = Run("CmdList;VarList([net])");
     auto after = After(lines, "-CmdList;VarList([net])");
-    ASSERT_GE(after.size(), 51u);
+    ASSERT_GE(after.size(), 52u);
     EXPECT_EQ(after[0], ">Help");
     EXPECT_EQ(after[46], ">TexLoadTGA");
-    EXPECT_EQ(after[47], ">47 Commands");
-    EXPECT_EQ(after[48], ">NET.TelnetPort");
-    EXPECT_EQ(after[49], ">NET.PIN");
-    EXPECT_EQ(after[50], ">404 Variables");
+    EXPECT_EQ(after[47], ">MidiLearn");
+    EXPECT_EQ(after[48], ">48 Commands");
+    EXPECT_EQ(after[49], ">NET.TelnetPort");
+    EXPECT_EQ(after[50], ">NET.PIN");
+    EXPECT_EQ(after[51], ">404 Variables");
 }
 
 TEST_F(ConsoleRunTest, HelpFromTheShippedFile)

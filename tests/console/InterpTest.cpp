@@ -180,11 +180,12 @@ TEST_F(InterpTest, IntegerParameterConversion)
 TEST_F(InterpTest, CmdListListsTheTableThenItsCount)
 {
     EXPECT_EQ(ExecuteLine("cmdlist(1, 2)"), "");
-    ASSERT_EQ(log.Lines.size(), 48u);
+    ASSERT_EQ(log.Lines.size(), 49u);
     EXPECT_EQ(log.Lines.front(), ">Help");
     EXPECT_EQ(log.Lines[17], ">SceneChange");
     EXPECT_EQ(log.Lines[46], ">TexLoadTGA");
-    EXPECT_EQ(log.Lines.back(), ">47 Commands");
+    EXPECT_EQ(log.Lines[47], ">MidiLearn");
+    EXPECT_EQ(log.Lines.back(), ">48 Commands");
 }
 
 TEST_F(InterpTest, HelpWithoutNamePrintsTheOverview)

@@ -100,20 +100,20 @@ TEST_F(KeyBindings, ExecuteRunsTheCommandUnlessAWindowIsOpen)
     list_.SetBinding(27, "CmdList");
     list_.SetBinding(27 + 512, "Help");
     ExecuteBinding(27);
-    EXPECT_EQ(Count(">>47 Commands"), 1);
+    EXPECT_EQ(Count(">>48 Commands"), 1);
     EXPECT_EQ(Count(">>HELP"), 0);
     ExecuteBinding(539);
     EXPECT_EQ(Count(">>HELP"), 1);
     ExecuteBinding(28);                                  // not bound: nothing
     g_windowOpen = true;
     ExecuteBinding(27);
-    EXPECT_EQ(Count(">>47 Commands"), 1);
+    EXPECT_EQ(Count(">>48 Commands"), 1);
     list_.Items[0].Allow = true;
     ExecuteBinding(27);
-    EXPECT_EQ(Count(">>47 Commands"), 2);
+    EXPECT_EQ(Count(">>48 Commands"), 2);
     BindList = nullptr;                                  // no list yet: ignored
     ExecuteBinding(27);
-    EXPECT_EQ(Count(">>47 Commands"), 2);
+    EXPECT_EQ(Count(">>48 Commands"), 2);
 }
 
 TEST_F(KeyBindings, KeyEventsRunDownAndUpBindings)
@@ -121,14 +121,14 @@ TEST_F(KeyBindings, KeyEventsRunDownAndUpBindings)
     list_.SetBinding(112, "CmdList");
     list_.SetBinding(112 + 512, "Help");
     ExecuteKeyBinding(true, 112, false);                 // a character event: no binding
-    EXPECT_EQ(Count(">>47 Commands"), 0);
+    EXPECT_EQ(Count(">>48 Commands"), 0);
     ExecuteKeyBinding(true, 112, true);
     ExecuteKeyBinding(true, 112, true);                  // auto-repeat runs it again
-    EXPECT_EQ(Count(">>47 Commands"), 2);
+    EXPECT_EQ(Count(">>48 Commands"), 2);
     EXPECT_EQ(Count(">>HELP"), 0);
     ExecuteKeyBinding(false, 112, true);
     EXPECT_EQ(Count(">>HELP"), 1);
-    EXPECT_EQ(Count(">>47 Commands"), 2);
+    EXPECT_EQ(Count(">>48 Commands"), 2);
 }
 
 TEST_F(KeyBindings, SaveAndLoadRoundTrip)

@@ -213,12 +213,12 @@ TEST_F(TelnetServer, ArrowKeysFireTelnetBindingsOnlyWhenUnlocked)
     auto locked = Connect();
     locked->Send("\x1bOA\x1bOB");
     Settle();
-    EXPECT_FALSE(ConsoleHas(">>47 Commands"));
+    EXPECT_FALSE(ConsoleHas(">>48 Commands"));
     EXPECT_FALSE(ConsoleHas(">>HELP"));
     auto c = ConnectUnlocked();
     c->Send("\x1bOA");
     Settle();
-    EXPECT_TRUE(ConsoleHas(">>47 Commands"));
+    EXPECT_TRUE(ConsoleHas(">>48 Commands"));
     EXPECT_FALSE(ConsoleHas(">>HELP"));
     c->Send("\x1bOC\x1bOD\x1bOB");          // right and left are not bound
     Settle();

@@ -13,6 +13,7 @@
 #include "ui/ZynWindowBass.h"
 #include "ui/ZynWindowConsole.h"
 #include "ui/ZynWindowConst.h"
+#include "net/ZynMidiIn.h"
 #include "ui/ZynWindowMain.h"
 #include "ui/ZynWindowOptions.h"
 #include "ui/ZynWindowPrefFade.h"
@@ -196,6 +197,13 @@ TEST_F(UITest, ConstantsWindowSlidersAndSteps)
     EXPECT_LT(expect, before);
     EXPECT_FLOAT_EQ(clicked, expect);
     ConstSetFloat(c, saved);
+    // A middle click arms MIDI learn for the row's constant.
+    Click(w, {row.X1, row.Y1, row.X1 + 0.1f, row.Y2}, ZynMouseMiddle);
+    EXPECT_FLOAT_EQ(ConstAsFloat(c), saved);
+    TZynMidiIn midi;
+    Click(w, {row.X1, row.Y1, row.X1 + 0.1f, row.Y2}, ZynMouseMiddle);
+    EXPECT_EQ(midi.Map.Armed(), ConstFullName(c));
+    Frames(1);
 }
 
 TEST_F(UITest, ConsoleWindowTypesRunsAndCopiesLines)

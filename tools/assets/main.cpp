@@ -1,11 +1,12 @@
 // zyn_assets: writes every picture file the program loads into a runtime folder.
 //
 // Usage: zyn_assets --out <images dir> --custom <custom dir> --mono <monospaced .ttf> --bold <bold .ttf>
-//                   [--icons <dir>]
+//                   [--icons <dir>] [--web <dir>]
 // Writes the 16 main textures (TGA), the six cube-map faces cm_0..cm_5 (TGA),
 // the default custom image 0 (the logo, Custom0.bmp + CustomA0.bmp) and two
 // sample pictures for the custom-texture commands (custom folder), and with
-// --icons the desktop icon as zyn-<size>.png at the usual hicolor sizes.
+// --icons the desktop icon as zyn-<size>.png at the usual hicolor sizes, and
+// with --web the interface's icon atlas as icons.png for the web remote's page.
 #include "Art.h"
 
 #include <cstdio>
@@ -16,13 +17,14 @@ using namespace art;
 
 int main(int argc, char** argv)
 {
-    std::string out, custom, mono, bold, icons;
+    std::string out, custom, mono, bold, icons, web;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (!std::strcmp(argv[i], "--out")) out = argv[i + 1];
         else if (!std::strcmp(argv[i], "--custom")) custom = argv[i + 1];
         else if (!std::strcmp(argv[i], "--mono")) mono = argv[i + 1];
         else if (!std::strcmp(argv[i], "--bold")) bold = argv[i + 1];
         else if (!std::strcmp(argv[i], "--icons")) icons = argv[i + 1];
+        else if (!std::strcmp(argv[i], "--web")) web = argv[i + 1];
     }
     if (out.empty() || custom.empty() || mono.empty() || bold.empty()) {
         std::fprintf(stderr, "usage: zyn_assets --out <dir> --custom <dir> --mono <font.ttf> --bold <font.ttf>\n");
@@ -50,7 +52,12 @@ int main(int argc, char** argv)
     }
     save(font, "FontL.tga", true);
     save(MakeSkin(), "Menu.tga", true);
-    save(MakeIcons(), "Icon1.tga", true);
+    const Canvas iconAtlas = MakeIcons();
+    save(iconAtlas, "Icon1.tga", true);
+    if (!web.empty()) {
+        mkdir(web.c_str(), 0755);
+        ok = iconAtlas.SavePNG(web + "/icons.png") && ok;
+    }
     save(MakeSphereMap(0), "CubeMap.tga", false);
     save(MakeSphereMap(1), "SnakeMap.tga", false);
     save(MakeSphereMap(2), "SunMap.tga", false);
