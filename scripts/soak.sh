@@ -65,7 +65,7 @@ kill -0 "$ZPID" 2>/dev/null && fail "zyn did not stop on SIGTERM"
 wait "$ZPID"; rc=$?; ZPID=
 
 get() { awk -F= -v k="$1" '$1 == k { print $2 }' "$TMP/drive.txt"; }
-summary=$(tr -d '\r' < "$TMP/ZynLog.txt" | grep -o 'Frames rendered [0-9]*, longest frame after start-up [0-9.]* ms' | tail -1)
+summary=$(tr -d '\r' < "$TMP/ZynLog.txt" | grep -ao 'Frames rendered [0-9]*, longest frame after start-up [0-9.]* ms' | tail -1)
 frames=$(echo "$summary" | awk '{ print $3 }' | tr -d ,)
 longest=$(echo "$summary" | awk '{ print $(NF - 1) }')
 echo "soak: frames rendered ${frames:-?}, longest frame after start-up ${longest:-?} ms"
@@ -75,8 +75,8 @@ echo "soak: memory peak $(get rss_peak_kb) kB, after warm-up $(get rss_warm_kb) 
 grep '^error:' "$TMP/drive.txt" | head -5
 
 status=0
-if grep -qE 'ERROR: AddressSanitizer|runtime error:|LeakSanitizer' "$TMP/stderr.txt"; then
-  grep -E -A20 'ERROR: AddressSanitizer|runtime error:' "$TMP/stderr.txt" | head -60
+if grep -aqE 'ERROR: AddressSanitizer|runtime error:|LeakSanitizer' "$TMP/stderr.txt"; then
+  grep -aE -A20 'ERROR: AddressSanitizer|runtime error:' "$TMP/stderr.txt" | head -60
   echo "soak: FAIL: sanitizer report" >&2; status=1
 fi
 [ "$rc" -eq 0 ] || { echo "soak: FAIL: exit status $rc" >&2; status=1; }
