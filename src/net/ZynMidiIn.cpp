@@ -8,6 +8,8 @@
 
 #include <unistd.h>
 
+#include <chrono>
+
 TZynMidiIn* MidiInput = nullptr;
 
 namespace {
@@ -157,8 +159,11 @@ size_t TZynMidiIn::Waiting()
 int TZynMidiIn::Service()
 {
     int handled = 0, lines = 0;
+    const auto start = std::chrono::steady_clock::now();
+    const auto budget = std::chrono::duration<double>(MaxSecondsPerFrame);
     TZynMidiEvent e;
-    while (handled < MaxPerFrame && lines < MaxLinesPerFrame && Pop(e)) {
+    while (handled < MaxPerFrame && lines < MaxLinesPerFrame &&
+           (handled == 0 || std::chrono::steady_clock::now() - start < budget) && Pop(e)) {
         handled++;
         if (Map.Apply(e)) lines++;
     }

@@ -5,8 +5,9 @@
 // RtMidi calls back on its own threads; the callback only decodes the message
 // and queues it (a fixed ring under a mutex; when full, messages are counted
 // as dropped), and the frame applies the queue through the mapping list: at
-// most MaxPerFrame messages and MaxLinesPerFrame console lines a frame, the
-// rest wait, so a flood never holds a frame or grows memory.
+// most MaxPerFrame messages and MaxLinesPerFrame console lines a frame, and
+// none started after MaxSecondsPerFrame; the rest wait, so a flood never holds
+// a frame or grows memory.
 // Depends on: net/ZynMidiMap, app/ZynLog, RtMidi (ALSA).
 #pragma once
 
@@ -27,6 +28,7 @@ public:
     static constexpr size_t QueueSize = 4096;
     static constexpr int MaxPerFrame = 512;
     static constexpr int MaxLinesPerFrame = 16;
+    static constexpr double MaxSecondsPerFrame = 0.005;
 
     TZynMidiIn();
     ~TZynMidiIn();

@@ -13,6 +13,7 @@
 #include <arpa/inet.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -101,7 +102,10 @@ int TZynOscServer::Service()
 {
     if (!Socket.IsOpen()) return 0;
     int work = 0, ran = 0, lines = 0;
-    while (work < MaxPerFrame && lines < MaxLinesPerFrame) {
+    const auto start = std::chrono::steady_clock::now();
+    const auto budget = std::chrono::duration<double>(MaxSecondsPerPass);
+    while (work < MaxPerFrame && lines < MaxLinesPerFrame &&
+           (work == 0 || std::chrono::steady_clock::now() - start < budget)) {
         if (Next < Pending.size()) {
             const auto [offset, length] = Pending[Next++];
             if (HandleMessage(Datagram.data() + offset, length)) lines++;

@@ -16,8 +16,9 @@
 // Errors are "#ERROR : " lines in the log and console, like UDP's.
 // Hostile input is bounded: one Service pass (at the start of a frame, or
 // while the frame waits for its slot) runs at most MaxPerFrame messages and
-// MaxLinesPerFrame console lines (the rest of a bundle waits for the next
-// pass, further datagrams wait in the socket); console lines obey the
+// MaxLinesPerFrame console lines, and starts no new one after
+// MaxSecondsPerPass (the rest of a bundle waits for the next pass, further
+// datagrams wait in the socket); console lines obey the
 // console's input length and the interpreter's nesting and statement limits;
 // NET.PIN is never read or set, and a /zyn/exec line that names it is refused.
 // Depends on: app/ZynPacketSocket, app/ZynLog, config/ZynConst,
@@ -42,6 +43,7 @@ class TZynOscServer {
 public:
     static constexpr int MaxPerFrame = 1024;
     static constexpr int MaxLinesPerFrame = 32;
+    static constexpr double MaxSecondsPerPass = 0.005;
     static constexpr int MaxBundleDepth = 8;
     static constexpr int ReceiveBufferBytes = 4 << 20;
 
