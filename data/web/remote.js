@@ -83,6 +83,7 @@
   }
 
   function openSection(s) {
+    if (s === sectionShown && $("consts").children.length) return;   // shown already (a drag may be under way)
     sectionShown = s;
     $("section").value = s;
     send({ type: "consts", section: s });

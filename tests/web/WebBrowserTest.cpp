@@ -164,7 +164,7 @@ TEST(WebBrowser, PinSceneSliderAnnouncementAndThumbnailOnAPhone)
     browser.Call("Emulation.setDeviceMetricsOverride",
                  {{"width", 390}, {"height", 844}, {"deviceScaleFactor", 2}, {"mobile", true}});
     browser.Call("Page.navigate", {{"url", "http://127.0.0.1:" + std::to_string(kWebPort) + "/"}});
-    ASSERT_TRUE(browser.WaitFor("document.getElementById('pin-form')"));
+    ASSERT_TRUE(browser.WaitFor("document.getElementById('unlock') && !document.getElementById('unlock').disabled"));
     browser.Shot("1-pin");
 
     // A wrong PIN is refused on the page, the right one opens the remote.
@@ -198,6 +198,8 @@ TEST(WebBrowser, PinSceneSliderAnnouncementAndThumbnailOnAPhone)
     ASSERT_TRUE(browser.WaitFor("document.getElementById('auto').getAttribute('aria-pressed') === 'false'"));
     ASSERT_TRUE(browser.Tap("#scenes .tile[data-scene='14']"));
     ASSERT_TRUE(browser.WaitFor("document.querySelector('#scenes .tile.on')?.dataset.scene === '14'"));
+    for (const double t0 = Seconds(); zyn.Log().find("SCENECHANGE 14") == std::string::npos && Seconds() - t0 < 5;)
+        usleep(100000);
     EXPECT_NE(zyn.Log().find("SCENECHANGE 14"), std::string::npos);
     browser.Shot("2-scenes");
 
@@ -213,7 +215,9 @@ TEST(WebBrowser, PinSceneSliderAnnouncementAndThumbnailOnAPhone)
     const double end = 389;   // past the track's end, inside the 390 pixel viewport
     for (int k = 1; k <= 10; k++) browser.Mouse("mouseMoved", x + (end - x) * k / 10, y);
     browser.Mouse("mouseReleased", end, y);
-    ASSERT_TRUE(watch.Await("\"name\":\"TUNNEL.Smoothness\"", m));
+    ASSERT_TRUE(watch.Await("\"name\":\"TUNNEL.Smoothness\"", m))
+        << x << "," << y << " " << browser.Eval("document.querySelector(\"" + slider + "\").value")
+        << browser.Eval("JSON.stringify(document.querySelector(\"" + slider + "\").getBoundingClientRect())");
     const std::string shown = "document.querySelector(\".const[data-name='TUNNEL.Smoothness'] output\").textContent";
     EXPECT_TRUE(browser.WaitFor("Number(" + shown + ") === 3")) << browser.Eval(shown);
     watch.SendText(R"j({"type":"consts","section":"TUNNEL"})j");
