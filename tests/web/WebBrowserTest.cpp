@@ -187,6 +187,7 @@ TEST(WebBrowser, PinSceneSliderAnnouncementAndThumbnailOnAPhone)
     ASSERT_TRUE(browser.WaitFor("Number(document.body.dataset.thumbs || 0) >= 2", 15));
     const int before = browser.Eval("Number(document.body.dataset.thumbs)").get<int>();
     ASSERT_TRUE(browser.WaitFor("Number(document.body.dataset.thumbs) > " + std::to_string(before + 2), 10));
+    ASSERT_TRUE(browser.WaitFor("document.getElementById('thumb').naturalWidth > 0"));   // decoded
     const int width = browser.Eval("document.getElementById('thumb').naturalWidth").get<int>();
     EXPECT_GT(width, 100);
     EXPECT_LE(width, 240);
