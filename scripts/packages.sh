@@ -15,6 +15,7 @@ PACKAGES=(
   liblo-dev librtmidi-dev
   ffmpeg
   libwebsockets-dev libjpeg-dev nlohmann-json3-dev chromium
+  clang libclang-rt-14-dev
 )
 
 SUDO=""

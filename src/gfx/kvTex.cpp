@@ -19,16 +19,6 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 bool IsPowerOfTwo(uint32_t v) { return v != 0 && (v & (v - 1)) == 0; }
 
-// Bytes left from the current position to the end of the file (-1 on error).
-long BytesLeft(std::FILE* f)
-{
-    long here = std::ftell(f);
-    if (here < 0 || std::fseek(f, 0, SEEK_END) != 0) return -1;
-    long end = std::ftell(f);
-    if (end < 0 || std::fseek(f, here, SEEK_SET) != 0) return -1;
-    return end - here;
-}
-
 uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
 }  // namespace
@@ -63,16 +53,21 @@ void kvFreeImage(TkvImage& image)
 TkvImage kvLoadTGA(const std::string& fileName)
 {
     kvLogLine("KVTEX (kvLoadTGA) - Loading TGA - \"" + fileName + "\"");
-    FilePtr f(std::fopen(fileName.c_str(), "rb"));
-    if (!f) {
+    std::vector<uint8_t> bytes;
+    if (!kvReadFileBytes(fileName, bytes)) {
         kvLogLine("KVTEX ERROR (kvLoadTGA) - Couldn't load file");
         return {};
     }
-    uint8_t head[18];
-    if (std::fread(head, 1, sizeof head, f.get()) != sizeof head) {
+    return kvDecodeTGA(bytes.data(), bytes.size());
+}
+
+TkvImage kvDecodeTGA(const uint8_t* bytes, size_t size)
+{
+    if (size < 18) {
         kvLogLine("KVTEX ERROR (kvLoadTGA) - Incorrect TGA file type");
         return {};
     }
+    const uint8_t* head = bytes;
     if (head[1] != 0 || head[2] != 2) {
         kvLogLine("KVTEX ERROR (kvLoadTGA) - Incorrect TGA file type");
         return {};
@@ -91,22 +86,19 @@ TkvImage kvLoadTGA(const std::string& fileName)
     // The image ID field (length in byte 0) sits between header and pixels.
     uint32_t bpp = bits / 8;
     uint64_t need = static_cast<uint64_t>(width) * height * bpp;
-    bool skipped = head[0] == 0 || std::fseek(f.get(), head[0], SEEK_CUR) == 0;
-    long left = skipped ? BytesLeft(f.get()) : -1;
+    size_t body = 18 + static_cast<size_t>(head[0]);
+    uint64_t left = size > body ? size - body : 0;
     // Too short for its pixels (or too large for an image): refused before allocating.
-    if (left < 0 || static_cast<uint64_t>(left) < need || static_cast<uint64_t>(width) * height * 4 > 0x7fffffffu) {
-        kvLogLine("KVTEX ERROR (kvLoadTGA) - Couldn't retrieve file body");
-        return {};
-    }
-    std::vector<uint8_t> raw(need);
-    if (std::fread(raw.data(), 1, need, f.get()) != need) {
+    if (left < need || static_cast<uint64_t>(width) * height * 4 > 0x7fffffffu) {
         kvLogLine("KVTEX ERROR (kvLoadTGA) - Couldn't retrieve file body");
         return {};
     }
     TkvImage img = kvNewImage(width, height);
+    if (!img.HasPixels()) return img;
+    const uint8_t* raw = bytes + body;
     size_t count = static_cast<size_t>(width) * height;
     for (size_t i = 0; i < count; i++) {
-        const uint8_t* s = raw.data() + i * bpp;
+        const uint8_t* s = raw + i * bpp;
         uint8_t* d = img.At(i);
         d[0] = s[2];
         d[1] = s[1];
@@ -114,6 +106,19 @@ TkvImage kvLoadTGA(const std::string& fileName)
         d[3] = bpp == 4 ? s[3] : 255;
     }
     return img;
+}
+
+bool kvReadFileBytes(const std::string& fileName, std::vector<uint8_t>& bytes)
+{
+    bytes.clear();
+    FilePtr f(std::fopen(fileName.c_str(), "rb"));
+    if (!f) return false;
+    long size = -1;
+    if (std::fseek(f.get(), 0, SEEK_END) == 0) size = std::ftell(f.get());
+    if (size < 0 || static_cast<uint64_t>(size) > kvMaxImageFileBytes || std::fseek(f.get(), 0, SEEK_SET) != 0)
+        return false;
+    bytes.resize(static_cast<size_t>(size));
+    return std::fread(bytes.data(), 1, bytes.size(), f.get()) == bytes.size();
 }
 
 bool kvSaveTGA(const TkvImage& image, const std::string& fileName)

@@ -9,6 +9,7 @@
 // Depends on: platform/kvLog, platform/ZynPath, OpenGL, GLU.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -35,6 +36,12 @@ void kvFreeImage(TkvImage& image);
 
 // Uncompressed 24/32-bit true-colour TGA with power-of-two sides.
 TkvImage kvLoadTGA(const std::string& fileName);
+// The same for a file's bytes already in memory (error lines as kvLoadTGA's).
+TkvImage kvDecodeTGA(const uint8_t* bytes, size_t size);
+// Largest picture file the loaders read: a 65535 x 65535 32-bit image is refused anyway.
+constexpr uint64_t kvMaxImageFileBytes = 0x7fffffffu + 1024u;
+// A whole file's bytes; false when it cannot be opened or read, or is larger than kvMaxImageFileBytes.
+bool kvReadFileBytes(const std::string& fileName, std::vector<uint8_t>& bytes);
 // Writes a 32-bit TGA (bottom-left origin, rows in image order). Tools and tests use it.
 bool kvSaveTGA(const TkvImage& image, const std::string& fileName);
 

@@ -50,23 +50,24 @@ bool WriteFile(const std::string& fileName, const std::vector<uint8_t>& bytes)
 
 TkvImage kvBMPLoad(const std::string& fileName)
 {
-    const std::string tag = "KVTEXBMP ERROR (kvBMPLoad) - ";
     kvLogLine("KVTEXBMP (kvBMPLoad) - Loading \"" + fileName + "\"");
-    FilePtr f(std::fopen(fileName.c_str(), "rb"));
-    if (!f) {
-        kvLogLine(tag + "Can't Load \"" + fileName + "\"");
+    std::vector<uint8_t> bytes;
+    if (!kvReadFileBytes(fileName, bytes)) {
+        kvLogLine("KVTEXBMP ERROR (kvBMPLoad) - Can't Load \"" + fileName + "\"");
         return {};
     }
-    long real = -1;
-    if (std::fseek(f.get(), 0, SEEK_END) == 0) real = std::ftell(f.get());
-    std::rewind(f.get());
-    uint8_t head[kHeaderBytes];
-    size_t got = std::fread(head, 1, kHeaderBytes, f.get());
-    if (got < 2 || head[0] != 'B' || head[1] != 'M') {
+    return kvBMPDecode(bytes.data(), bytes.size());
+}
+
+TkvImage kvBMPDecode(const uint8_t* bytes, size_t size)
+{
+    const std::string tag = "KVTEXBMP ERROR (kvBMPLoad) - ";
+    const uint8_t* head = bytes;
+    if (size < 2 || head[0] != 'B' || head[1] != 'M') {
         kvLogLine(tag + "Invalid Bitmap Header");
         return {};
     }
-    if (got < kHeaderBytes || real < 0 || Le32(head + 2) != static_cast<uint32_t>(real)) {
+    if (size < kHeaderBytes || Le32(head + 2) != size) {
         kvLogLine(tag + "Bitmap file wrong size");
         return {};
     }
@@ -88,7 +89,7 @@ TkvImage kvBMPLoad(const std::string& fileName)
     int32_t h = static_cast<int32_t>(Le32(head + 22));
     uint32_t offset = Le32(head + 10);
     if (offset < kHeaderBytes) offset = kHeaderBytes;
-    uint64_t avail = static_cast<uint64_t>(real) > offset ? static_cast<uint64_t>(real) - offset : 0;
+    uint64_t avail = size > offset ? size - offset : 0;
     uint64_t tight = static_cast<uint64_t>(w > 0 ? w : 0) * 3;
     uint64_t need = tight * static_cast<uint64_t>(h > 0 ? h : 0);
     uint64_t padded = PaddedRow(w > 0 ? static_cast<uint32_t>(w) : 0) * static_cast<uint64_t>(h > 0 ? h : 0);
@@ -100,17 +101,11 @@ TkvImage kvBMPLoad(const std::string& fileName)
     }
     // Rows are padded to 4 bytes when the file holds enough bytes for that.
     size_t rowBytes = padded <= avail ? PaddedRow(static_cast<uint32_t>(w)) : static_cast<size_t>(tight);
-    std::vector<uint8_t> raw(rowBytes * static_cast<size_t>(h));
-    size_t rawRead = 0;
-    if (std::fseek(f.get(), static_cast<long>(offset), SEEK_SET) == 0)
-        rawRead = std::fread(raw.data(), 1, raw.size(), f.get());
-    if (rawRead != raw.size()) {
-        kvLogLine(tag + "Bitmap file wrong size");
-        return {};
-    }
+    const uint8_t* raw = bytes + offset;
     TkvImage img = kvNewImage(static_cast<uint32_t>(w), static_cast<uint32_t>(h));
+    if (!img.HasPixels()) return img;
     for (int32_t y = 0; y < h; y++) {
-        const uint8_t* s = raw.data() + static_cast<size_t>(y) * rowBytes;
+        const uint8_t* s = raw + static_cast<size_t>(y) * rowBytes;
         for (int32_t x = 0; x < w; x++, s += 3) {
             uint8_t* d = img.At(static_cast<size_t>(y) * w + x);
             d[0] = s[2];

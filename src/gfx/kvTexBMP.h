@@ -13,6 +13,8 @@
 #include <string>
 
 TkvImage kvBMPLoad(const std::string& fileName);
+// The same for a file's bytes already in memory (GL-free).
+TkvImage kvBMPDecode(const uint8_t* bytes, size_t size);
 // Writes the image (alpha dropped). False, with an error line, when the file cannot be written.
 bool kvBMPSave(const TkvImage& image, const std::string& fileName);
 // Writes the frame-buffer rectangle (GL read-back). False, with an error line, on failure.

@@ -82,11 +82,12 @@ void TZynIniFile::Parse(const std::string& text)
     // Editors may put a UTF-8 byte order mark in front; it would hide the first section.
     size_t pos = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     while (pos < text.size()) {
-        size_t end = text.find('\n', pos);
+        // Lines end at LF, CR LF or a lone CR: a CR inside a line would give
+        // names that no write can reach (writes turn CR into a blank).
+        size_t end = text.find_first_of("\r\n", pos);
         if (end == std::string::npos) end = text.size();
         std::string line = text.substr(pos, end - pos);
-        pos = end + 1;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+        pos = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
 
         std::string trimmed = ZynTrim(line);
         if (!trimmed.empty() && trimmed[0] == '[') {

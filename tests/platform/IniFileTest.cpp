@@ -174,6 +174,19 @@ TEST_F(IniFile, LineBreaksCannotInjectKeysOrSections)
     EXPECT_EQ(copy.ReadSections().size(), 2u);
 }
 
+// Found by the INI fuzzer: a CR inside a line made a section no write could reach.
+TEST_F(IniFile, LoneCarriageReturnsEndLines)
+{
+    std::unique_ptr<TZynIniFile> ini = TZynIniFile::FromText("[MAIN]\rScreenX=800\r[A\rB]\rK=1\r\nL=2\n");
+    EXPECT_EQ(ini->ReadString("MAIN", "ScreenX", ""), "800");
+    EXPECT_EQ(ini->ReadString("A", "K", ""), "1");
+    EXPECT_EQ(ini->ReadString("A", "L", ""), "2");
+    for (const std::string& section : ini->ReadSections()) {
+        ini->WriteString(section, "New", "x");
+        EXPECT_EQ(ini->ReadString(section, "New", ""), "x") << section;
+    }
+}
+
 TEST_F(IniFile, EraseSectionAndDeleteKeyRemoveEveryCopy)
 {
     TZynIniFile ini(PathOf("e.ini"));
