@@ -36,7 +36,10 @@ void TvisRecurse::BeginCopies(float alpha)
     glEnable(GL_TEXTURE_2D);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glScalef(2, 2, 2);
+    Filter.emplace();
 }
+
+void TvisRecurse::EndCopies() { Filter.reset(); }
 
 void TvisRecurse::DrawCopy(int32_t k, int32_t copies, float alpha)
 {

@@ -5,6 +5,7 @@
 #include "config/ZynConstDef.h"
 #include "gfx/kvTex.h"
 #include "platform/ZynNumbers.h"
+#include "scenes/kvSprite.h"
 
 #include <GL/gl.h>
 #include <algorithm>
@@ -205,6 +206,7 @@ void TvisSnakeCube::Render(const TVisData& visData, float dt, float alpha)
     UseTexture(zcSNAKE_TEX0);
     glEnable(GL_TEXTURE_2D);
     kvSphereMapOn();
+    TkvSpriteFilter filter;
     if (fog > 0) {
         const float black[4] = {0, 0, 0, 1};
         glEnable(GL_FOG);

@@ -182,7 +182,14 @@ void TZWindow::DrawContents()
     DrawTileRect(3, 8, 4, t + 0.2f, -0.1f, w, 0);
     DrawTileRect(4, 8, 4, w, -0.1f, w + 0.1f, 0);
     DrawTileRect(8, 8, 4, -0.1f, 0, 0, h);
+    // The body stretches one tile over the whole window, always magnified: the
+    // minifying filter never applies, and without mipmaps named the software
+    // renderer samples it more cheaply.
+    GLint minFilter = GL_LINEAR;
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     DrawTileRect(10, 8, 4, 0, 0, w, h);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
     DrawTileRect(12, 8, 4, w, 0, w + 0.1f, h);
     DrawTileRect(16, 8, 4, -0.1f, h, 0, h + 0.1f);
     DrawTileRect(18, 8, 4, 0, h, w, h + 0.1f);
