@@ -4,6 +4,7 @@
   const form = document.getElementById("pin-form");
   const input = document.getElementById("pin");
   const status = document.getElementById("pin-status");
+  const unlock = document.getElementById("unlock");
   let ws = null;
 
   function say(text, bad) {
@@ -25,8 +26,8 @@
         say("Wrong PIN. Try again in " + Math.ceil(m.wait) + " s.", true);
       }
     };
-    ws.onclose = () => { say("No connection to Zyn, retrying…", true); setTimeout(connect, 2000); };
-    ws.onopen = () => say("");
+    ws.onclose = () => { unlock.disabled = true; say("No connection to Zyn, retrying…", true); setTimeout(connect, 2000); };
+    ws.onopen = () => { unlock.disabled = false; say(""); };
   }
 
   form.addEventListener("submit", (ev) => {

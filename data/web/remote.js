@@ -11,14 +11,18 @@
   function send(m) { if (ws && ws.readyState === WebSocket.OPEN) ws.send(JSON.stringify(m)); }
   function exec(line) { send({ type: "exec", line: line }); }
 
+  // Whole atlas pixels, scaled as one: no neighbour bleeds in at small sizes.
   function icon(k, size) {
+    const box = document.createElement("span");
+    box.className = "icon-box";
+    box.style.width = box.style.height = size + "px";
     const i = document.createElement("span");
     i.className = "icon";
-    const scale = size / ICON;
-    i.style.width = i.style.height = size + "px";
-    i.style.backgroundSize = (ATLAS * size) + "px";
-    i.style.backgroundPosition = -(k % ATLAS) * ICON * scale + "px " + -Math.floor(k / ATLAS) * ICON * scale + "px";
-    return i;
+    i.style.backgroundPosition = -(k % ATLAS) * ICON + "px " + -Math.floor(k / ATLAS) * ICON + "px";
+    i.style.transform = "scale(" + size / ICON + ")";
+    i.style.transformOrigin = "0 0";
+    box.append(i);
+    return box;
   }
 
   function tile(n, name, k) {
@@ -79,6 +83,7 @@
   }
 
   function openSection(s) {
+    if (s === sectionShown && $("consts").children.length) return;   // shown already (a drag may be under way)
     sectionShown = s;
     $("section").value = s;
     send({ type: "consts", section: s });

@@ -19,9 +19,10 @@ void OnMessage(double, std::vector<unsigned char>* message, void* self)
     if (message) static_cast<TZynMidiIn*>(self)->Push(message->data(), message->size());
 }
 
-void OnError(RtMidiError::Type, const std::string& text, void* self)
+void OnError(RtMidiError::Type type, const std::string& text, void* self)
 {
-    static_cast<TZynMidiIn*>(self)->NoteError(text);
+    const bool failure = type != RtMidiError::WARNING && type != RtMidiError::DEBUG_WARNING;
+    static_cast<TZynMidiIn*>(self)->NoteError(text, failure);
 }
 
 bool NameMatches(const std::string& port, const std::vector<std::string>& names)
@@ -45,8 +46,9 @@ TZynMidiIn::~TZynMidiIn()
     Ports.clear();   // closes the ports and joins RtMidi's threads before the queue goes
 }
 
-void TZynMidiIn::NoteError(const std::string& text)
+void TZynMidiIn::NoteError(const std::string& text, bool failure)
 {
+    if (failure) Failures++;
     std::lock_guard<std::mutex> hold(ErrorLock);
     if (Errors.size() < 16) Errors.push_back(text);
 }
@@ -68,9 +70,11 @@ bool TZynMidiIn::AddPort(int index, const std::string& name, std::string& error)
         in->setErrorCallback(&OnError, this);
         in->ignoreTypes(true, true, true);   // sysex, clock and active sensing never reach the queue
         in->setCallback(&OnMessage, this);
+        // With an error callback RtMidi reports a failed open there instead of throwing.
+        const int failures = Failures.load();
         if (index < 0) in->openVirtualPort("Zyn");
         else in->openPort(static_cast<unsigned>(index), "Zyn");
-        if (!in->isPortOpen()) {
+        if (Failures.load() != failures) {
             error = "port \"" + name + "\" could not be opened";
             return false;
         }

@@ -41,8 +41,9 @@ public:
     bool Open(const std::vector<std::string>& names, std::string& error);
     // The callback's work: decode and queue. Any thread.
     void Push(const uint8_t* bytes, size_t count);
-    // An error text from RtMidi (any thread); the frame logs it.
-    void NoteError(const std::string& text);
+    // An error text from RtMidi (any thread); the frame logs it. failure: not
+    // just a warning (an open that failed).
+    void NoteError(const std::string& text, bool failure);
     // Applies what is queued, within the per-frame bounds. Returns how many.
     int Service();
 
@@ -61,6 +62,7 @@ private:
     std::array<TZynMidiEvent, QueueSize> Ring{};
     size_t Head = 0, Count = 0;
     std::atomic<uint64_t> DroppedCount{0};
+    std::atomic<int> Failures{0};
     uint64_t DroppedReported = 0;
     std::mutex ErrorLock;
     std::vector<std::string> Errors;   // from RtMidi's threads, logged by the frame

@@ -30,13 +30,23 @@ uint32_t BigEndian32(const uint8_t* p)
 
 bool IsBundle(const uint8_t* p, size_t length) { return length >= 16 && std::memcmp(p, "#bundle", 8) == 0; }
 
+// liblo's arguments sit at 4-byte offsets in the message, so 8-byte values
+// are copied out rather than read through the (8-byte aligned) union.
+template <class T>
+T ArgValue(const lo_arg* a)
+{
+    T v;
+    std::memcpy(&v, a, sizeof v);
+    return v;
+}
+
 bool NumberArg(char type, const lo_arg* a, double& out)
 {
     switch (type) {
-    case LO_INT32: out = a->i; return true;
-    case LO_FLOAT: out = a->f; return true;
-    case LO_DOUBLE: out = a->d; return true;
-    case LO_INT64: out = static_cast<double>(a->h); return true;
+    case LO_INT32: out = ArgValue<int32_t>(a); return true;
+    case LO_FLOAT: out = ArgValue<float>(a); return true;
+    case LO_DOUBLE: out = ArgValue<double>(a); return true;
+    case LO_INT64: out = static_cast<double>(ArgValue<int64_t>(a)); return true;
     case LO_TRUE: out = 1; return true;
     case LO_FALSE: out = 0; return true;
     default: return false;
@@ -46,7 +56,7 @@ bool NumberArg(char type, const lo_arg* a, double& out)
 bool TextArg(char type, const lo_arg* a, std::string& out)
 {
     if (type != LO_STRING && type != LO_SYMBOL) return false;
-    out = &a->s;
+    out = reinterpret_cast<const char*>(a);
     return true;
 }
 
@@ -95,7 +105,11 @@ bool TZynOscServer::Start(const std::string& address, int port)
 
 void TZynOscServer::Error(const std::string& text)
 {
-    ZynLogError("OSC " + text + " (from " + ZynIPv4Text(From.sin_addr) + ":" + std::to_string(ntohs(From.sin_port)) + ")");
+    // Names from the wire may hold any bytes: the log gets printable ones.
+    std::string shown = text;
+    for (char& c : shown)
+        if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126) c = '?';
+    ZynLogError("OSC " + shown + " (from " + ZynIPv4Text(From.sin_addr) + ":" + std::to_string(ntohs(From.sin_port)) + ")");
 }
 
 int TZynOscServer::Service()

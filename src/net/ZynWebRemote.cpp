@@ -77,6 +77,10 @@ std::string Utf8ToLatin1(const std::string& s)
     return out;
 }
 
+// Single-precision values as the decimal a user reads (0.1, not 0.100000001): a
+// slider's steps then land exactly on its limits.
+double Clean(float v) { return std::strtod(ZynFormat("%.6g", v).c_str(), nullptr); }
+
 std::string Dump(const json& j) { return j.dump(-1, ' ', false, json::error_handler_t::replace); }
 
 bool SafeName(const std::string& name)
@@ -516,7 +520,7 @@ std::string TZynWebRemote::ConstJson(int32_t i)
 {
     const TConstDef* row = ConstRow(i);
     json j = {{"type", "const"}, {"name", ConstFullName(i)}, {"text", Latin1ToUtf8(ConstToString(i))}};
-    if (row->ValueType != ZC_TYPE_STRING) j["value"] = ConstAsFloat(i);
+    if (row->ValueType != ZC_TYPE_STRING) j["value"] = Clean(ConstAsFloat(i));
     return Dump(j);
 }
 
@@ -530,10 +534,10 @@ std::string TZynWebRemote::ConstantsJson(const std::string& section)
                   {"about", Latin1ToUtf8(row->Description)}, {"restart", row->NeedsRestart},
                   {"kind", row->ValueType == ZC_TYPE_INT ? "int" : row->ValueType == ZC_TYPE_FLOAT ? "float" : "text"}};
         if (row->ValueType != ZC_TYPE_STRING) {
-            e["value"] = ConstAsFloat(i);
-            if (row->HasMin) e["min"] = row->Min;
-            if (row->HasMax) e["max"] = row->Max;
-            e["step"] = row->StepIsFactor ? 0.0f : row->Step;
+            e["value"] = Clean(ConstAsFloat(i));
+            if (row->HasMin) e["min"] = Clean(row->Min);
+            if (row->HasMax) e["max"] = Clean(row->Max);
+            e["step"] = row->StepIsFactor ? 0.0 : Clean(row->Step);
         }
         list.push_back(e);
     }

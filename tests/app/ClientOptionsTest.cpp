@@ -101,3 +101,23 @@ TEST(ClientOptions, LiveControlOptions)
         EXPECT_NE(err.find(args[0]), std::string::npos) << err;
     }
 }
+
+TEST(ClientOptions, WebRemoteOptions)
+{
+    ZynOptions d;
+    std::string err;
+    ASSERT_EQ(Parse({}, d, err), ZynOptionsResult::Run);
+    EXPECT_EQ(d.webPort, 0);   // off unless asked for
+    EXPECT_EQ(d.webListen, "127.0.0.1");
+    ZynOptions o;
+    ASSERT_EQ(Parse({"--web-port", "8080", "--web-listen=0.0.0.0"}, o, err), ZynOptionsResult::Run) << err;
+    EXPECT_EQ(o.webPort, 8080);
+    EXPECT_EQ(o.webListen, "0.0.0.0");
+    const std::vector<std::vector<const char*>> bad = {
+        {"--web-port", "0"}, {"--web-port", "65536"}, {"--web-port", "80x"}, {"--web-listen", "localhost"}, {"--web-port"}};
+    for (const auto& args : bad) {
+        ZynOptions p;
+        EXPECT_EQ(Parse(args, p, err), ZynOptionsResult::ExitUsage) << args[0];
+        EXPECT_NE(err.find(args[0]), std::string::npos) << err;
+    }
+}

@@ -162,19 +162,23 @@ TEST(OscControl, MalformedPacketsAndAFuzzersFloodLeaveItAnswering)
     // served every frame, keep being answered while they run.
     osc.Send("/zyn/exec", "s", {}, {"Bind(300,[ExecuteBind(300);ExecuteBind(300)])"});
     for (int i = 0; i < 3000; i++) osc.Raw(Msg("/zyn/scene", "ii", {14.0 + i % 2, 0}));
-    for (int i = 0; i < 32; i++) osc.Send("/zyn/exec", "s", {}, {"ExecuteBind(300)"});
+    for (int i = 0; i < 16; i++) osc.Send("/zyn/exec", "s", {}, {"ExecuteBind(300)"});
     osc.Send("/zyn/get/TUNNEL/Sides");
     double worstUdp = 0;
     bool answered = false;
-    for (const double t0 = Seconds(); !answered && Seconds() - t0 < 30;) {
-        const double w = zyn.Get(2.0);
+    const double t0 = Seconds();
+    while (!answered && Seconds() - t0 < 60) {
+        const double w = zyn.Get(10.0);
         worstUdp = std::max(worstUdp, w < 0 ? 99 : w);
         answered = osc.Receive(0.01).has_value();
     }
-    EXPECT_TRUE(answered);
-    RecordProperty("worst_udp_get_in_bursts_ms", static_cast<int>(worstUdp * 1000));
-    // One such line is a long frame (its budget); all of them in one frame, seconds.
-    EXPECT_LT(worstUdp, 1.5);
+    const double burstSeconds = Seconds() - t0;
+    ASSERT_TRUE(answered);
+    RecordProperty("burst_ms", static_cast<int>(burstSeconds * 1000));
+    RecordProperty("worst_udp_get_in_burst_ms", static_cast<int>(worstUdp * 1000));
+    // Spread, no frame holds more than a few of the 16 lines; in one frame,
+    // the whole burst. Measured against the same run, so a busy machine counts alike.
+    EXPECT_LT(worstUdp, burstSeconds / 4);
 
     // A mutation fuzzer: good messages with bytes flipped, cut or grown, about
     // 10,000 a second from a thread, while gets must still be answered.

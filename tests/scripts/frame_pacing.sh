@@ -12,7 +12,8 @@ trap '[ -n "$ZPID" ] && kill -9 "$ZPID" 2>/dev/null; rm -rf "$TMP"' EXIT
 P=$(pick_port) && R=$(pick_port "$P") && Q=$(pick_port "$P" "$R") || fail "no free ports"
 cp -r "$RT"/. "$TMP"/
 rm -f "$TMP"/Zyn.cfg "$TMP"/ZynLog.txt "$TMP"/Screenshot*.bmp
-printf '[NET]\r\nTelnetPort=0\r\n' > "$TMP/Zyn.cfg"
+# The Tunnel and no scene changes: scenes that run formulas publish their own clock in BASE.Time.
+printf '[SCENE]\r\nStartScene=14\r\n[BIND]\r\nCOUNT=0\r\n[NET]\r\nTelnetPort=0\r\n' > "$TMP/Zyn.cfg"
 SEND=("$RT/zyn-send" --port "$P" --listen-port "$R" --presence-port "$Q")
 ms() { echo $(( $(date +%s%N) / 1000000 )); }
 

@@ -167,6 +167,8 @@ TEST_F(WebRemote, MessagesChangeTheSceneSetConstantsWithinLimitsAndAnnounce)
     ws->SendText(R"j({"type":"exec","line":"SceneChange(5, 0)"})j");
     ASSERT_TRUE(ws->Await("-SceneChange(5, 0)", m));   // the console's echo comes back
     ASSERT_TRUE(ws->Await("\"scene\":5", m));
+    for (const double t0 = Seconds(); zyn_->Log().find("SCENECHANGE 5") == std::string::npos && Seconds() - t0 < 5;)
+        usleep(100000);   // the log file may trail the console
     EXPECT_NE(zyn_->Log().find("SCENECHANGE 5"), std::string::npos);
 
     const struct { double Sent, Expected; } sets[] = {{2.5, 2.5}, {2.47, 2.5}, {1e6, 3}, {-5, 0.1}};

@@ -1,6 +1,7 @@
 // Loopback HTTP and WebSocket clients for the web remote tests (and Chromium's DevTools).
 #pragma once
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <chrono>
 #include <cstdint>
@@ -130,8 +131,9 @@ public:
         const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
         for (;;) {
             if (Take(message, binary)) return true;
-            if (closed_ || std::chrono::steady_clock::now() >= end) return false;
-            Fill(0.05);
+            if (closed_) return false;
+            const double left = std::chrono::duration<double>(end - std::chrono::steady_clock::now()).count();
+            if (!Fill(std::clamp(left, 0.0, 0.05)) && left <= 0) return false;
         }
     }
 
