@@ -174,41 +174,22 @@ static ZynOptionsResult ParseArgs(int argc, const char* const* argv, ZynOptions&
             if (!ParseInt(v, 0, UINT32_MAX, n)) { error = "--seed needs a whole number 0..4294967295, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
             opts.hasSeed = true;
             opts.seed = static_cast<uint32_t>(n);
-        } else if (a == "--udp-port") {
-            if (!need(v)) return ZynOptionsResult::ExitUsage;
-            if (!ParseInt(v, 1, 65535, n)) { error = "--udp-port needs a port 1..65535, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
-            opts.udpPort = static_cast<int>(n);
-        } else if (a == "--reply-port" || a == "--presence-port") {
+        } else if (int* port = a == "--udp-port" ? &opts.udpPort : a == "--reply-port" ? &opts.replyPort
+                             : a == "--presence-port" ? &opts.presencePort : a == "--web-port" ? &opts.webPort
+                             : a == "--osc-port" ? &opts.oscPort : nullptr) {
             if (!need(v)) return ZynOptionsResult::ExitUsage;
             if (!ParseInt(v, 1, 65535, n)) { error = a + " needs a port 1..65535, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
-            (a == "--reply-port" ? opts.replyPort : opts.presencePort) = static_cast<int>(n);
-        } else if (a == "--web-port") {
-            if (!need(v)) return ZynOptionsResult::ExitUsage;
-            if (!ParseInt(v, 1, 65535, n)) { error = "--web-port needs a port 1..65535, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
-            opts.webPort = static_cast<int>(n);
-        } else if (a == "--web-listen") {
+            *port = static_cast<int>(n);
+        } else if (std::string* address = a == "--web-listen" ? &opts.webListen : a == "--announce-to" ? &opts.announceTo
+                                        : a == "--osc-listen" ? &opts.oscListen : nullptr) {
             if (!need(v)) return ZynOptionsResult::ExitUsage;
             in_addr addr;
-            if (inet_pton(AF_INET, v.c_str(), &addr) != 1) { error = "--web-listen needs an IPv4 address, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
-            opts.webListen = v;
-        } else if (a == "--announce-to") {
-            if (!need(v)) return ZynOptionsResult::ExitUsage;
-            in_addr addr;
-            if (inet_pton(AF_INET, v.c_str(), &addr) != 1) { error = "--announce-to needs an IPv4 address, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
-            opts.announceTo = v;
+            if (inet_pton(AF_INET, v.c_str(), &addr) != 1) { error = a + " needs an IPv4 address, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
+            *address = v;
+            if (a == "--osc-listen") oscListenGiven = true;
         } else if (a == "--screenshot-frames") {
             if (!need(v)) return ZynOptionsResult::ExitUsage;
             if (!ParseFrameList(v, opts.screenshotFrames)) { error = "--screenshot-frames needs frame numbers >= 1 separated by commas, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
-        } else if (a == "--osc-port") {
-            if (!need(v)) return ZynOptionsResult::ExitUsage;
-            if (!ParseInt(v, 1, 65535, n)) { error = "--osc-port needs a port 1..65535, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
-            opts.oscPort = static_cast<int>(n);
-        } else if (a == "--osc-listen") {
-            if (!need(v)) return ZynOptionsResult::ExitUsage;
-            in_addr addr;
-            if (inet_pton(AF_INET, v.c_str(), &addr) != 1) { error = "--osc-listen needs an IPv4 address, not \"" + v + "\""; return ZynOptionsResult::ExitUsage; }
-            opts.oscListen = v;
-            oscListenGiven = true;
         } else if (a == "--midi") {
             if (!need(v)) return ZynOptionsResult::ExitUsage;
             if (v.empty()) { error = "--midi needs a port name (or off)"; return ZynOptionsResult::ExitUsage; }
