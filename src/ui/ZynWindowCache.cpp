@@ -65,6 +65,10 @@ void TZWindowCache::Draw(const std::string& key, const std::function<void()>& dr
     }
     if (!(now == Seen)) {
         Seen = std::move(now);
+        SeenFrames = 0;
+    }
+    if (SeenFrames < SettleFrames) {
+        SeenFrames++;
         draw();
         return;
     }
@@ -80,8 +84,12 @@ bool TZWindowCache::Build(const std::function<void()>& draw)
 {
     const int32_t x = Built.Rect[0], y = Built.Rect[1], w = Built.Rect[2], h = Built.Rect[3];
     if (w > TexWidth || h > TexHeight) {
-        GLint maxSize = 0;
+        // Fewer than 8 bits a channel would make the alpha worked out from two pictures coarse.
+        GLint maxSize = 0, bits[3] = {};
         glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+        glGetIntegerv(GL_RED_BITS, &bits[0]), glGetIntegerv(GL_GREEN_BITS, &bits[1]), glGetIntegerv(GL_BLUE_BITS, &bits[2]);
+        if (std::min({bits[0], bits[1], bits[2]}) < 8) Failed = true;
+        if (Failed) return false;
         int32_t tw = 64, th = 64;   // powers of two: the texture is valid in GL 1.1 too
         while (tw < w) tw *= 2;
         while (th < h) th *= 2;

@@ -28,10 +28,13 @@ public:
 
     // Draws what draw() would, through the cache. key names everything the
     // drawing depends on besides the GL matrices and viewport; x1, y1 .. x2, y2
-    // (current model-view units) bounds all it draws. A key that changed this
-    // frame is drawn directly: output that changes every frame never pays for
-    // rebuilding.
+    // (current model-view units) bounds all it draws. A changed key is drawn
+    // directly until it has stayed the same for SettleFrames frames: building
+    // costs about two direct drawings, so output that keeps changing (a flood of
+    // console lines, typing) never pays for it more than once in that time.
     void Draw(const std::string& key, const std::function<void()>& draw, float x1, float y1, float x2, float y2);
+
+    static constexpr int32_t SettleFrames = 6;
 
     // How often the picture was built (a viewer of the cost, and tests).
     int32_t Builds() const { return BuildCount; }
@@ -49,6 +52,7 @@ private:
     void Blit() const;
 
     TState Built, Seen;
+    int32_t SeenFrames = 0;   // frames that Seen has stayed the same
     bool Valid = false;
     bool Failed = false;   // a GL error while building: draw directly from then on
     uint32_t Texture = 0;
