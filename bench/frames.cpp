@@ -90,29 +90,47 @@ void BM_Fader(benchmark::State& state)
 // What the main menu (1), a full console window (2) or an empty one (3) adds
 // to a Tunnel frame.
 // Frames with and without the window alternate, so the machine's drift falls
-// out of the paired difference (added_ms).
+// out of the paired difference (added_ms). The console windows alternate with
+// a copy drawn without its cache too (uncached_added_ms), and rebuild_ms is
+// what a frame that builds the cache again (a new line) adds.
 void BM_Window(benchmark::State& state)
 {
     TSession& s = Session();
     const int64_t kind = state.range(0);
     s.ShowScene(14);
     TZynUI& ui = *s.Vis()->UI;
+    std::unique_ptr<TZWindow> parked, direct;
     if (kind == 1) ui.OpenWindow(std::make_unique<TWindowMain>(s.Vis()));
     if (kind >= 2) {
         if (!ConsoleExists()) ConsoleCreate();
         ConsoleClear();
         for (int i = 0; i < (kind == 2 ? 40 : 0); i++) ConsoleLine(">console line " + std::to_string(i) + " with some text in it");
         ui.OpenWindow(std::make_unique<TWindowConsole>(s.Vis()));
+        direct = std::make_unique<TWindowConsole>(s.Vis());
+        direct->Cache.reset();
+        direct->Visibility = 1;
     }
     for (int i = 0; i < 20; i++) s.Frame(TInput::Music, 1.0f / 60);   // fully shown
-    std::unique_ptr<TZWindow> parked;
-    std::vector<double> with, without, added;
+    std::vector<double> with, without, added, uncached, rebuild;
     for (auto _ : state) {
         with.push_back(TimedFrame(s));
         std::swap(ui.Current, parked);
         without.push_back(TimedFrame(s));
-        std::swap(ui.Current, parked);
         added.push_back(with.back() - without.back());
+        if (direct) {
+            std::swap(ui.Current, direct);
+            uncached.push_back(TimedFrame(s) - without.back());
+            std::swap(ui.Current, direct);
+        }
+        std::swap(ui.Current, parked);
+    }
+    for (int i = 0; direct && i < 20; i++) {
+        ConsoleLine(">another line " + std::to_string(i));
+        for (int k = 0; k < TZWindowCache::SettleFrames; k++) TimedFrame(s);   // drawn directly: the line is new
+        const double built = TimedFrame(s);
+        std::swap(ui.Current, parked);
+        rebuild.push_back(built - TimedFrame(s));
+        std::swap(ui.Current, parked);
     }
     ui.CloseWindow();
     for (int i = 0; i < 70; i++) s.Frame(TInput::Music, 1.0f / 60);   // gone again
@@ -120,10 +138,16 @@ void BM_Window(benchmark::State& state)
                                          "Tunnel + console window (empty)"};
     state.SetLabel(labels[kind]);
     Report(state, with);
-    std::sort(without.begin(), without.end());
-    std::sort(added.begin(), added.end());
-    state.counters["tunnel_ms"] = without[without.size() / 2];
-    state.counters["added_ms"] = added[added.size() / 2];
+    const auto median = [](std::vector<double>& v) {
+        std::sort(v.begin(), v.end());
+        return v.empty() ? 0 : v[v.size() / 2];
+    };
+    state.counters["tunnel_ms"] = median(without);
+    state.counters["added_ms"] = median(added);
+    if (direct) {
+        state.counters["uncached_added_ms"] = median(uncached);
+        state.counters["rebuild_ms"] = median(rebuild);
+    }
 }
 
 }  // namespace

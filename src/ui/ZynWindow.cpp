@@ -83,13 +83,24 @@ void TZWindow::Draw(float aspect)
     glLoadIdentity();
     glTranslatef(ScreenX, ScreenY, 0);
     glScalef(2 * Scale, 2 * Scale, 1);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_TEXTURE_2D);
-    DrawContents();
+    const auto draw = [this] {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_TEXTURE_2D);
+        DrawContents();
+        glMatrixMode(GL_MODELVIEW);
+    };
+    // Only a fully shown window is cached: its picture does not scale with visibility.
+    if (Cache && Visibility >= 1) Cache->Draw(CacheKey(), draw, -0.1f, -0.1f, Width + 0.1f, Height + 0.1f);
+    else draw();
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
+}
+
+std::string TZWindow::CacheKey() const
+{
+    return Title + '\n' + Hint + '\n' + std::to_string(Width) + ' ' + std::to_string(Height);
 }
 
 void TZWindow::DrawTileRect(int32_t tile, int32_t columns, int32_t rows, float x1, float y1, float x2, float y2)

@@ -9,10 +9,13 @@
 // mouse. Interface coordinates: x from 0 (left) to 2 x Aspect, y from 0 (top)
 // to 2 (bottom); each window draws with its top-left corner as origin.
 // Depends on: gfx/ZynTextures (skin, font and icon textures), gfx/kvFont,
-// engine/ZynVis (owner), ui/ZynUI (closing on outside clicks), OpenGL.
+// engine/ZynVis (owner), ui/ZynUI (closing on outside clicks), ui/ZynWindowCache, OpenGL.
 #pragma once
 
+#include "ui/ZynWindowCache.h"
+
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -48,6 +51,9 @@ public:
     virtual void Key(bool pressed, int32_t code, bool isVirtualKey) {}
     // Called when the window is closed or replaced.
     virtual void OnClose() {}
+    // Everything DrawContents depends on, for a window that sets Cache; a
+    // window that adds to it extends the base's key.
+    virtual std::string CacheKey() const;
 
     // A mouse event at interface position x, y (see the module comment).
     void HandleMouse(int32_t button, bool pressed, uint8_t state, float x, float y);
@@ -97,4 +103,6 @@ public:
     int32_t PressedRegion = -1;
     std::string Hint;
     bool CloseOnOutsideClick = true;
+    // Set by windows whose drawing is costly and changes rarely (see ZynWindowCache).
+    std::unique_ptr<TZWindowCache> Cache;
 };

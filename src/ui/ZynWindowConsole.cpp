@@ -17,6 +17,20 @@ TWindowConsole::TWindowConsole(TVisObject* owner) : TZWindow(owner)
     for (int32_t j = 0; j < Lines; j++)
         SetRegion(j, 0, (35.5f - j) / 40, Width - 0.07f, (36.5f - j) / 40);
     SetRegion(ScrollRegion, Width - 0.06f, 0.035f, Width, Height - 0.035f, "Scroll");
+    Cache = std::make_unique<TZWindowCache>();
+}
+
+std::string TWindowConsole::CacheKey() const
+{
+    // The lines on screen themselves: whatever changes the store (new lines, Cls) shows.
+    std::string key = TZWindow::CacheKey() + '\n' + Input + '\n' + std::to_string(ScrollOffset) + ' ' +
+                      std::to_string(ConsoleLines().size());
+    for (int32_t j = 0; j < Lines; j++) {
+        const std::string* line = LineAt(j);
+        if (!line) break;
+        key += '\n' + *line;
+    }
+    return key;
 }
 
 char TWindowConsole::LineKind(const std::string& line)

@@ -4,6 +4,7 @@
 // typing edits the input, Enter runs it, the up arrow recalls history. A
 // left click on a line copies its text into the input, a right click appends
 // it; the scroll bar at the right edge scrolls back (right click: newest).
+// Drawn through the window cache: the text is most of a frame's cost.
 // Depends on: ui/ZynWindow, console/ZynConsole, gfx/ZynTextures, OpenGL.
 #pragma once
 
@@ -19,6 +20,7 @@ public:
     void Click(int32_t region, int32_t button) override;
     void Hover(int32_t region, uint8_t state, float x, float y) override;
     void Key(bool pressed, int32_t code, bool isVirtualKey) override;
+    std::string CacheKey() const override;
 
     // A stored line as shown: kind character (after a leading ">") and the text.
     static char LineKind(const std::string& line);

@@ -21,6 +21,7 @@
 #include "ui/ZynWindowSceneSel.h"
 #include "ui/ZynWindowWinAMP.h"
 
+#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -231,6 +232,60 @@ TEST_F(UITest, ConsoleWindowTypesRunsAndCopiesLines)
     Frames(1);
     EXPECT_EQ(TWindowConsole::InputShown(std::string(70, 'a')).substr(0, 3), ":<<");
     EXPECT_EQ(TWindowConsole::InputShown(std::string(70, 'a')).size(), 63u);
+}
+
+// The console window keeps its drawing as one picture: over a coloured scene
+// (wrong alpha would show) it must look as drawn directly, and a new line or
+// a typed key must show in the very next frame.
+TEST_F(UITest, CachedConsoleWindowLooksAsDrawnAndShowsChangesAtOnce)
+{
+    struct TvisOrange : TZynScene {
+        void Render(const TVisData&, float, float) override
+        {
+            glPushAttrib(GL_COLOR_BUFFER_BIT);
+            glClearColor(0.8f, 0.5f, 0.2f, 1);
+            glClear(GL_COLOR_BUFFER_BIT);
+            glPopAttrib();
+        }
+    };
+    for (auto [width, height] : {std::pair{640, 480}, {1920, 1080}}) {
+        SCOPED_TRACE(width);
+        Open(width, height);
+        session.UseScenes({ZynSceneClassOf<TvisOrange>("TvisOrange")});
+        CmdUseSequencer(session.Vis());
+        for (int i = 0; i < 30; i++) ConsoleLine(">line " + std::to_string(i));
+        auto owned = std::make_unique<TWindowConsole>(session.Vis());
+        TWindowConsole& w = *owned;
+        UI().OpenWindow(std::move(owned));
+        const int settled = TZWindowCache::SettleFrames + 1;   // frames until a changed picture is built
+        Frames(2 + settled);
+        ASSERT_EQ(w.Cache->Builds(), 1);
+        const TImage cached = session.Grab();
+        Frames(2);
+        EXPECT_EQ(w.Cache->Builds(), 1) << "rebuilt although nothing changed";
+        EXPECT_LT(ImageDifference(session.Grab(), cached), 0.01);
+        // The same window drawn directly.
+        w.Cache.reset();
+        Frames(1);
+        EXPECT_LT(ImageDifference(session.Grab(), cached), 0.05);
+        w.Cache = std::make_unique<TZWindowCache>();
+        Frames(settled);
+        // A change shows at once (drawn directly), and once built again looks the same.
+        const auto changedNow = [&](const std::function<void()>& change) {
+            const TImage before = session.Grab();
+            change();
+            Frames(1);
+            const TImage next = session.Grab();
+            EXPECT_GT(ImageDifference(next, before), 0.01);
+            Frames(settled);
+            EXPECT_LT(ImageDifference(session.Grab(), next), 0.05);
+        };
+        changedNow([] { ConsoleLine("=a line added while the window is open"); });
+        changedNow([&] { session.Vis()->Key(true, 'x', false); });
+        changedNow([] { ConsoleClear(); });
+        EXPECT_EQ(w.Cache->Builds(), 4);
+        session.Close();
+    }
 }
 
 TEST_F(UITest, FrameRateDisplayStaysInTheTopRightCorner)
