@@ -58,6 +58,8 @@ TZynClient::TZynClient()
     ShowLoading("", 0.0f);
     // 2. The sequencer.
     Guarded("TZynClient.Create:VisObject", [this] { Vis = std::make_unique<TVisObject>(); });
+    // 2b. Every scene and fader drawn once, unseen, so no change pays the driver's first-use costs.
+    if (Vis) Guarded("TZynClient.Create:WarmUp", [this] { Vis->WarmUp(); });
     // A render hears nothing from outside: its frames depend on its inputs alone.
     if (ZynRenderJob) return;
     // 3. UDP: on failure the warning says why, and everything else runs.

@@ -25,7 +25,14 @@ public:
 
 class TZynKick {
 public:
-    void Reset() { Mom.Reset(); }
+    // A reset forgets the last beat too: a scene changed into mid-beat starts
+    // without a push left over from its previous showing.
+    void Reset()
+    {
+        Mom.Reset();
+        LastBeat = 0;
+        Axis = {0, 0, 0, 0};
+    }
     void Update(const TVisData& visData, float dt);
     // Multiplies the current GL matrix by the orientation; a GL error resets it.
     void Use();

@@ -311,6 +311,34 @@ void ConstCaptureDefaults()
 // ---------------------------------------------------------------------------
 // Formula hooks
 
+std::vector<TConstValue> ConstSnapshot()
+{
+    std::vector<TConstValue> out;
+    for (int32_t i = 0; i < ConstCount(); i++) {
+        const TConstDef* row = ConstRow(i);
+        if (!row->Value) out.emplace_back(0);
+        else if (row->ValueType == ZC_TYPE_FLOAT) out.emplace_back(*static_cast<const float*>(row->Value));
+        else if (row->ValueType == ZC_TYPE_INT) out.emplace_back(*static_cast<const int32_t*>(row->Value));
+        else out.emplace_back(*static_cast<const std::string*>(row->Value));
+    }
+    return out;
+}
+
+void ConstRestore(const std::vector<TConstValue>& snapshot)
+{
+    for (int32_t i = 0; i < ConstCount() && size_t(i) < snapshot.size(); i++) {
+        TConstDef* row = ConstRow(i);
+        const TConstValue& v = snapshot[size_t(i)];
+        if (!row->Value) continue;
+        if (row->ValueType == ZC_TYPE_FLOAT && std::holds_alternative<float>(v))
+            *static_cast<float*>(row->Value) = std::get<float>(v);
+        else if (row->ValueType == ZC_TYPE_INT && std::holds_alternative<int32_t>(v))
+            *static_cast<int32_t*>(row->Value) = std::get<int32_t>(v);
+        else if (row->ValueType == ZC_TYPE_STRING && std::holds_alternative<std::string>(v))
+            *static_cast<std::string*>(row->Value) = std::get<std::string>(v);
+    }
+}
+
 void ConstFormulaSet(int32_t i, double value)
 {
     TConstDef* row = ConstRow(i);

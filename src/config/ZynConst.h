@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <string>
 #include <variant>
+#include <vector>
 
 // TConstDef.ValueType values.
 constexpr uint8_t ZC_TYPE_INT = 0;      // variable is int32_t
@@ -74,6 +75,11 @@ void ConstCaptureDefaults();
 // The float text format of ConstToString: "0" below 0.001 in magnitude,
 // otherwise 4 significant digits, fixed or scientific ("2.346E4"), "." always.
 std::string ConstFormatFloat(double v);
+
+// Every row's value as stored, and that state put back exactly (no limits,
+// no snapping): for work that must leave no constant changed behind it.
+std::vector<TConstValue> ConstSnapshot();
+void ConstRestore(const std::vector<TConstValue>& snapshot);
 
 // The formula engine's view of the registry.
 // Set: store directly (float as is, integer rounded), no limits or snapping.

@@ -3,6 +3,7 @@
 
 #include "app/ZynLog.h"
 #include "audio/ZynGamma.h"
+#include "config/ZynConst.h"
 #include "config/ZynConstDef.h"
 #include "console/ZynKeyBind.h"
 #include "console/ZynTimer.h"
@@ -13,6 +14,7 @@
 #include "engine/ZynSceneCatalogue.h"
 #include "gfx/ZynTextures.h"
 #include "platform/ZynNumbers.h"
+#include "platform/ZynRandom.h"
 
 #include <GL/gl.h>
 
@@ -374,6 +376,71 @@ void TVisObject::Frame(const TVisData& visData, float dt)
     RenderAnnouncement(dt);
     if (ZynVisHooks.GammaFrame) ZynVisHooks.GammaFrame(visData, dt);
     RenderUI(dt);
+}
+
+// A loud, busy record, so scenes take the paths they take under music.
+static TVisData WarmUpMusic()
+{
+    TVisData music;
+    music.Bass = 0.8f;
+    music.Beat = 1.0f;
+    for (int i = 0; i < kVisSamples; i++) {
+        music.Waveform[i] = static_cast<uint8_t>(128 + ((i * 37) % 200) - 100);
+        music.Spectrum[i] = static_cast<uint8_t>(255 - (i * 255) / kVisSamples);
+    }
+    return music;
+}
+
+void TVisObject::WarmUp()
+{
+    // Formulas write constants (BASE.* among them) and scenes draw random numbers.
+    const std::mt19937 random = ZynRandomState();
+    const std::vector<TConstValue> constants = ConstSnapshot();
+    const TVisData kept = VisData;
+    const int32_t current = CurrentScene, previous = PreviousScene, faderIndex = FaderIndex;
+    const float progress = FadeProgress;
+    VisData = WarmUpMusic();
+    const float dt = 1.0f / 60;
+    const int32_t scenes = Scenes->Count(), faders = Faders->Count();
+    CheckViewport();
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    TZynGLState matrices;
+    matrices.Save();
+    // Whatever a scene or fader leaves set is put back before the loading screen draws.
+    auto step = [&](const std::string& what, int32_t done) {
+        glFinish();
+        matrices.Restore();
+        glPopAttrib();
+        if (ZynVisHooks.ShowLoading)
+            ZynVisHooks.ShowLoading("Preparing " + what, static_cast<float>(done) / std::max(scenes + faders, 1));
+        glPushAttrib(GL_ALL_ATTRIB_BITS);
+    };
+    for (int32_t n = 0; n < scenes; n++) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        Scenes->RenderScene(n, VisData, dt, 1.0f);
+        step("Scene ID " + Scenes->Items(n)->Section, n + 1);
+    }
+    // Each fader blends the two last (cheapest) scenes for one frame.
+    for (int32_t f = 0; f < faders && scenes > 0; f++) {
+        PreviousScene = std::max(scenes - 2, 0);
+        CurrentScene = scenes - 1;
+        FaderIndex = f;
+        FadeProgress = 0;
+        Faders->Items(f)->Reset();
+        DrawScenes(VisData, dt);
+        Faders->Items(f)->Reset();
+        step("Fader " + Faders->Items(f)->Section, scenes + f + 1);
+    }
+    glPopAttrib();
+    CurrentScene = current;
+    PreviousScene = previous;
+    FaderIndex = faderIndex;
+    FadeProgress = progress;
+    VisData = kept;
+    ConstRestore(constants);
+    Scenes->ResetAll();
+    ActivateScene(CurrentScene);
+    ZynRandomRestore(random);
 }
 
 void TVisObject::DrawScenes(const TVisData& visData, float dt)

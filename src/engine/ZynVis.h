@@ -39,6 +39,12 @@ public:
     TVisObject& operator=(const TVisObject&) = delete;
 
     void Frame(const TVisData& visData, float dt);
+    // Draws every scene, and every fader between two scenes, once into the
+    // back buffer and puts everything back as it was: the driver's one-time
+    // work (shader variants, first texture use) is done here, under the
+    // loading screen, not in the first frame after a change. Needs the
+    // window's viewport set.
+    void WarmUp();
     void SceneChange(int32_t scene, int32_t fader);
     // A 1212-byte UDP control packet (types 3, 4, 7, 8; others ignored).
     void HandlePacket(const uint8_t* packet);

@@ -35,3 +35,7 @@ int32_t ZynRandomInt(int32_t n)
     if (n <= 0) return 0;
     return static_cast<int32_t>(ZynRandom() * n);
 }
+
+std::mt19937 ZynRandomState() { return g_rng; }
+
+void ZynRandomRestore(const std::mt19937& state) { g_rng = state; }

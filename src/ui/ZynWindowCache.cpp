@@ -10,6 +10,31 @@
 #include <cmath>
 #include <cstring>
 
+// Projection and model-view in window pixels while it lives; both put back after.
+namespace {
+struct TPixelSpace {
+    explicit TPixelSpace(const int32_t* vp)
+    {
+        glMatrixMode(GL_PROJECTION);
+        glPushMatrix();
+        glLoadIdentity();
+        glOrtho(vp[0], vp[0] + vp[2], vp[1], vp[1] + vp[3], -1, 1);
+        glMatrixMode(GL_MODELVIEW);
+        glPushMatrix();
+        glLoadIdentity();
+    }
+    ~TPixelSpace()
+    {
+        glPopMatrix();
+        glMatrixMode(GL_PROJECTION);
+        glPopMatrix();
+        glMatrixMode(GL_MODELVIEW);
+    }
+    TPixelSpace(const TPixelSpace&) = delete;
+    TPixelSpace& operator=(const TPixelSpace&) = delete;
+};
+}  // namespace
+
 bool TZWindowCache::TState::operator==(const TState& o) const
 {
     return Key == o.Key && std::memcmp(ModelView, o.ModelView, sizeof ModelView) == 0 &&
@@ -141,19 +166,11 @@ bool TZWindowCache::Build(const std::function<void()>& draw)
     glPushAttrib(GL_ENABLE_BIT | GL_TRANSFORM_BIT | GL_CURRENT_BIT);
     glDisable(GL_BLEND), glDisable(GL_TEXTURE_2D), glDisable(GL_DEPTH_TEST), glDisable(GL_ALPHA_TEST);
     glDisable(GL_SCISSOR_TEST), glDisable(GL_FOG), glDisable(GL_LIGHTING), glDisable(GL_STENCIL_TEST);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(Built.Viewport[0], Built.Viewport[0] + Built.Viewport[2], Built.Viewport[1],
-            Built.Viewport[1] + Built.Viewport[3], -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glRasterPos2i(x, y);
-    glDrawPixels(w, h, GL_RGBA, GL_UNSIGNED_BYTE, Under.data());
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
+    {
+        const TPixelSpace pixels(Built.Viewport);
+        glRasterPos2i(x, y);
+        glDrawPixels(w, h, GL_RGBA, GL_UNSIGNED_BYTE, Under.data());
+    }
     glPopAttrib();
     glPopClientAttrib();
     BuildCount++;
@@ -172,22 +189,14 @@ void TZWindowCache::Blit() const
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, Texture);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(Built.Viewport[0], Built.Viewport[0] + Built.Viewport[2], Built.Viewport[1],
-            Built.Viewport[1] + Built.Viewport[3], -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glBegin(GL_QUADS);
-    glTexCoord2f(0, 0), glVertex2i(x, y);
-    glTexCoord2f(u, 0), glVertex2i(x + w, y);
-    glTexCoord2f(u, v), glVertex2i(x + w, y + h);
-    glTexCoord2f(0, v), glVertex2i(x, y + h);
-    glEnd();
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
+    {
+        const TPixelSpace pixels(Built.Viewport);
+        glBegin(GL_QUADS);
+        glTexCoord2f(0, 0), glVertex2i(x, y);
+        glTexCoord2f(u, 0), glVertex2i(x + w, y);
+        glTexCoord2f(u, v), glVertex2i(x + w, y + h);
+        glTexCoord2f(0, v), glVertex2i(x, y + h);
+        glEnd();
+    }
     glPopAttrib();
 }

@@ -6,6 +6,7 @@
 #include "app/ZynLog.h"
 #include "config/ZynConst.h"
 #include "engine/ZynSceneCatalogue.h"
+#include "platform/ZynRandom.h"
 #include "support/ZynRenderHarness.h"
 
 #include <gtest/gtest.h>
@@ -184,3 +185,58 @@ TEST_P(SceneRender, EveryConstantAtAndBeyondItsLimitsRenders)
 }
 
 INSTANTIATE_TEST_SUITE_P(Catalogue, SceneRender, ::testing::ValuesIn(AllScenes()), NameOf);
+
+namespace {
+// Scenes that by design go on from where their last showing left them (the
+// chain of shapes, the contour field, the snake), so one unseen frame shows.
+bool CarriesOn(const std::string& className)
+{
+    return className == "TvisPointMorph" || className == "TvisContour" || className == "TvisSnakeCube";
+}
+
+// A change through every fader between two scenes that start afresh, then
+// every scene after a cut, as pictures; each from its own random seed.
+std::vector<TImage> Tour(bool warmUp)
+{
+    TSession s;
+    EXPECT_TRUE(s.Open(160, 120, 5));
+    if (warmUp) {
+        std::vector<std::string> before;
+        for (int32_t i = 0; i < ConstCount(); i++) before.push_back(ConstToString(i));
+        s.Vis()->WarmUp();
+        for (int32_t i = 0; i < ConstCount(); i++) EXPECT_EQ(ConstToString(i), before[size_t(i)]) << ConstFullName(i);
+    }
+    std::vector<TImage> shots;
+    int32_t count = s.Vis()->Scenes->Count();
+    ZynRandomize(99);
+    s.ShowScene(14);
+    for (int32_t f = 0; f < s.Vis()->Faders->Count(); f++) {
+        ZynRandomize(uint32_t(200 + f));
+        s.Vis()->SceneChange(f % 2 ? 14 : 20, f);
+        for (int i = 0; i < 3; i++) EXPECT_TRUE(s.Frame(TInput::Music, kDt));
+        shots.push_back(s.Grab());
+    }
+    for (int32_t n = 0; n < count; n++) {
+        ZynRandomize(uint32_t(100 + n));
+        s.ShowScene(n);
+        for (int i = 0; i < 2; i++) EXPECT_TRUE(s.Frame(TInput::Music, kDt));
+        shots.push_back(s.Grab());
+    }
+    return shots;
+}
+}  // namespace
+
+// The start-up warm-up draws everything once; what the user then sees must
+// not show it: no GL state, fader state, constant or random draw left behind.
+TEST(SceneWarmUp, LeavesEveryFaderAndSceneAsItWas)
+{
+    std::vector<TImage> cold = Tour(false), warm = Tour(true);
+    ASSERT_EQ(cold.size(), warm.size());
+    size_t faders = ZynFaderCatalogue().size();
+    for (size_t i = 0; i < cold.size(); i++) {
+        std::string what = i < faders ? "fader " + std::to_string(i)
+                                      : ZynSceneCatalogue()[i - faders].ClassName;
+        if (i >= faders && CarriesOn(what)) continue;
+        EXPECT_EQ(ImageDifference(cold[i], warm[i]), 0.0) << what;
+    }
+}
