@@ -198,23 +198,27 @@ void TvisPlasma::Render(const TVisData& visData, float dt, float alpha)
 
     float brightest = 7 * kvFiniteOr(zcPLASMA_Brightness, 0.8f) / 50 * alpha;   // the sprites' top alpha
     float glow = kvFiniteOr(zcPLASMA_HBrightness, 0.5f) * alpha;
-    UseTexture(zcPLASMA_TEX0);
-    TkvSpriteFilter filter;
-    TkvSpriteAlphaTest alphaTest;
-    int32_t w = 0, h = 0;
-    SpriteCrop.SetWhole();
-    if (TkvSpriteCrop::ReadBoundTexture(Texels, w, h)) SpriteCrop.FromPixels(Texels.data(), w, h, 1, brightest);
-    UseTexture(zcPLASMA_TEX1);
-    OuterCrop.SetWhole();
-    InnerCrop.SetWhole();
-    if (TkvSpriteCrop::ReadBoundTexture(Texels, w, h)) {
-        OuterCrop.FromPixels(Texels.data(), w, h, 1, glow);
-        InnerCrop.FromPixels(Texels.data(), w, h, 1, glow / 2);
+    {   // What of each texture can show, read as the sprites will sample it.
+        UseTexture(zcPLASMA_TEX0);
+        TkvSpriteFilter filter;
+        int32_t w = 0, h = 0;
+        SpriteCrop.SetWhole();
+        if (TkvSpriteCrop::ReadBoundTexture(Texels, w, h)) SpriteCrop.FromPixels(Texels.data(), w, h, 1, brightest);
+        UseTexture(zcPLASMA_TEX1);
+        OuterCrop.SetWhole();
+        InnerCrop.SetWhole();
+        if (TkvSpriteCrop::ReadBoundTexture(Texels, w, h)) {
+            OuterCrop.FromPixels(Texels.data(), w, h, 1, glow);
+            InnerCrop.FromPixels(Texels.data(), w, h, 1, glow / 2);
+        }
     }
-    // Each filament's sprites, then its patches: the order of the additive
-    // layers shows in the last bit of the sums.
+    // Each filament's sprites, then its patches, each with the state set up
+    // afresh: the software renderer's sums then come out the same whatever
+    // ran before.
     for (const TFilament& f : Filaments) {
         UseTexture(zcPLASMA_TEX0);
+        TkvSpriteFilter filter;
+        TkvSpriteAlphaTest alphaTest;
         glBegin(GL_QUADS);
         DrawFilament(f, right, up, alpha);
         glEnd();
@@ -222,6 +226,8 @@ void TvisPlasma::Render(const TVisData& visData, float dt, float alpha)
         UseTexture(zcPLASMA_TEX1);
         glBegin(GL_QUADS);
         DrawPatch(e, 0.5f, Outer(), glow, OuterCrop);
+        glEnd();
+        glBegin(GL_QUADS);
         DrawPatch(e, 0.75f, Inner(), glow / 2, InnerCrop);
         glEnd();
     }
