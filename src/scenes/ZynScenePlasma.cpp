@@ -4,6 +4,7 @@
 #include "config/ZynConstDef.h"
 #include "platform/ZynRandom.h"
 #include "scenes/kvSprite.h"
+#include "scenes/kvSpriteCrop.h"
 
 #include <GL/gl.h>
 #include <algorithm>
@@ -135,14 +136,15 @@ void TvisPlasma::PatchGrid(const TkvVector& e, float spacing, float radius, TkvV
     }
 }
 
-void TvisPlasma::DrawPatch(const TkvVector& e, float spacing, float radius, float a)
+void TvisPlasma::DrawPatch(const TkvVector& e, float spacing, float radius, float a, const TkvSpriteCrop& crop)
 {
     TkvVector g[7][7];
     PatchGrid(e, spacing, radius, g);
     glColor4f(0.4f, 0.2f, 1, a);
-    glBegin(GL_QUADS);
     for (int32_t i = 0; i < 6; i++) {
         for (int32_t j = 0; j < 6; j++) {
+            // Cells over the texture's empty margin add nothing.
+            if (!crop.Touches(j / 6.0f, i / 6.0f, (j + 1) / 6.0f, (i + 1) / 6.0f)) continue;
             const int32_t corner[4][2] = {{i, j}, {i, j + 1}, {i + 1, j + 1}, {i + 1, j}};
             bool finite = true;
             for (const auto& c : corner) finite = finite && kvFinite(g[c[0]][c[1]]);
@@ -154,17 +156,13 @@ void TvisPlasma::DrawPatch(const TkvVector& e, float spacing, float radius, floa
             }
         }
     }
-    glEnd();
 }
 
+// Inside glBegin(GL_QUADS).
 void TvisPlasma::DrawFilament(const TFilament& f, const TkvVector& right, const TkvVector& up, float alpha)
 {
     int32_t steps = 4 * Subdivisions();
     float size = kvFiniteOr(zcPLASMA_Size, 1) / 10, brightness = kvFiniteOr(zcPLASMA_Brightness, 0.8f);
-    UseTexture(zcPLASMA_TEX0);
-    TkvSpriteFilter filter;
-    TkvSpriteAlphaTest alphaTest;
-    glBegin(GL_QUADS);
     for (int32_t o = 2; o <= steps - 2; o++) {
         // Sprites bunch towards the outer end and swell in the middle.
         float u = float(o) / steps;
@@ -175,15 +173,8 @@ void TvisPlasma::DrawFilament(const TFilament& f, const TkvVector& right, const 
         TkvVector r, v;
         VecScale(right, s, r);
         VecScale(up, s, v);
-        kvSpriteDiamond(FilamentPoint(f, 4 * w), r, v);
+        SpriteCrop.DrawDiamond(FilamentPoint(f, 4 * w), r, v);
     }
-    glEnd();
-
-    float glow = kvFiniteOr(zcPLASMA_HBrightness, 0.5f) * alpha;
-    TkvVector e = FilamentPoint(f, 4);
-    UseTexture(zcPLASMA_TEX1);
-    DrawPatch(e, 0.5f, Outer(), glow);
-    DrawPatch(e, 0.75f, Inner(), glow / 2);
 }
 
 void TvisPlasma::Render(const TVisData& visData, float dt, float alpha)
@@ -204,5 +195,40 @@ void TvisPlasma::Render(const TVisData& visData, float dt, float alpha)
     TkvMatrix m;
     GetModelviewMatrix(m);
     TkvVector right{m[0], m[4], m[8], 0}, up{m[1], m[5], m[9], 0};
-    for (const TFilament& f : Filaments) DrawFilament(f, right, up, alpha);
+
+    float brightest = 7 * kvFiniteOr(zcPLASMA_Brightness, 0.8f) / 50 * alpha;   // the sprites' top alpha
+    float glow = kvFiniteOr(zcPLASMA_HBrightness, 0.5f) * alpha;
+    {   // What of each texture can show, read as the sprites will sample it.
+        UseTexture(zcPLASMA_TEX0);
+        TkvSpriteFilter filter;
+        int32_t w = 0, h = 0;
+        SpriteCrop.SetWhole();
+        if (TkvSpriteCrop::ReadBoundTexture(Texels, w, h)) SpriteCrop.FromPixels(Texels.data(), w, h, 1, brightest);
+        UseTexture(zcPLASMA_TEX1);
+        OuterCrop.SetWhole();
+        InnerCrop.SetWhole();
+        if (TkvSpriteCrop::ReadBoundTexture(Texels, w, h)) {
+            OuterCrop.FromPixels(Texels.data(), w, h, 1, glow);
+            InnerCrop.FromPixels(Texels.data(), w, h, 1, glow / 2);
+        }
+    }
+    // Each filament's sprites, then its patches, each with the state set up
+    // afresh: the software renderer's sums then come out the same whatever
+    // ran before.
+    for (const TFilament& f : Filaments) {
+        UseTexture(zcPLASMA_TEX0);
+        TkvSpriteFilter filter;
+        TkvSpriteAlphaTest alphaTest;
+        glBegin(GL_QUADS);
+        DrawFilament(f, right, up, alpha);
+        glEnd();
+        TkvVector e = FilamentPoint(f, 4);
+        UseTexture(zcPLASMA_TEX1);
+        glBegin(GL_QUADS);
+        DrawPatch(e, 0.5f, Outer(), glow, OuterCrop);
+        glEnd();
+        glBegin(GL_QUADS);
+        DrawPatch(e, 0.75f, Inner(), glow / 2, InnerCrop);
+        glEnd();
+    }
 }

@@ -6,11 +6,14 @@
 // as a row of camera-facing sprites along a smooth curve through its points,
 // with a glowing patch where it touches the outer sphere and a fainter one on
 // the inner sphere below. The bass zooms the ball; the beat kicks it round.
-// Depends on: engine/ZynSceneClass, audio/ZynKick, scenes/kvSprite, config/ZynConstDef, OpenGL.
+// Depends on: engine/ZynSceneClass, audio/ZynKick, scenes/kvSprite, scenes/kvSpriteCrop, config/ZynConstDef, OpenGL.
 #pragma once
 
 #include "audio/ZynKick.h"
 #include "engine/ZynSceneClass.h"
+#include "scenes/kvSpriteCrop.h"
+
+#include <vector>
 
 class TvisPlasma : public TZynScene {
 public:
@@ -48,5 +51,9 @@ private:
     void InitFilament(TFilament& f);
     void NewKey(TFilament& f, int32_t i);
     void DrawFilament(const TFilament& f, const TkvVector& right, const TkvVector& up, float alpha);
-    void DrawPatch(const TkvVector& e, float spacing, float radius, float a);
+    void DrawPatch(const TkvVector& e, float spacing, float radius, float a, const TkvSpriteCrop& crop);
+
+    // What of the filament and glow textures can show this frame (read from them each frame).
+    TkvSpriteCrop SpriteCrop, OuterCrop, InnerCrop;
+    std::vector<uint8_t> Texels;
 };

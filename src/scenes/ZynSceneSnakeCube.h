@@ -5,7 +5,8 @@
 // keys ago, and the transformations accumulate along the snake, so bends
 // travel outwards. The figure tumbles on a spin path, is drawn SNAKE.Draws
 // times at slightly earlier moments for motion blur (edges on the sharpest
-// copy only) and fades into linear fog. Without bass the figure is frozen.
+// copy only) and fades into linear fog (worked out per vertex). Without bass
+// the figure is frozen.
 // The cubes are transformed here rather than by GL matrix calls, so that a
 // frame's faces go to GL as one batch instead of one draw per cube.
 // Depends on: app/ZynLog, engine/ZynSceneClass, scenes/kvMovement, scenes/kvGeometry, gfx/kvTex, config/ZynConstDef, OpenGL.
@@ -42,10 +43,13 @@ private:
         float Spacing;     // step between cube centres, in units of 2.4 half-sizes
         float Scale;       // size ratio between neighbouring cubes
         float LineBright;  // edge alpha of the sharpest copy
+        bool Fog;          // into black, linear in the eye depth
+        float FogEnd;      // depth where the fog is complete
+        float FogScale;    // 1 / the fog's depth range
     };
     void DrawCopy(const TSnakeFrame& f, float delay, float bright, bool first);
     void DrawSnake(const TSnakeFrame& f, TkvMatrix m, float delay, float bright, bool first);
-    void DrawEdges(float lineBright) const;
+    void DrawEdges(const TSnakeFrame& f) const;
     bool WithinBudget(const TkvMatrix& m, float size);
 
     kvMovement Bend, Spin;

@@ -5,6 +5,7 @@
 #include "scenes/ZynScenePlasma.h"
 #include "scenes/ZynSceneSparkSphere.h"
 #include "scenes/kvRibbon.h"
+#include "scenes/kvSpriteCrop.h"
 
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -167,4 +168,107 @@ TEST_F(SparkScenes, PlasmaEndsStayOnTheirSpheresAndSurviveWildSpeeds)
     TvisPlasma::PatchGrid(Vec(0, 3, 0), 0.5f, 3, grid);
     for (const auto& row : grid)
         for (const TkvVector& g : row) EXPECT_NEAR(VecLength(g), 3.0f, 1e-4);
+}
+
+namespace {
+// A soft spot like the shipped sprite textures: grey, alpha = brightness, clear margin.
+std::vector<uint8_t> SoftSpot(int32_t n)
+{
+    std::vector<uint8_t> rgba(size_t(n) * n * 4);
+    for (int32_t y = 0; y < n; y++)
+        for (int32_t x = 0; x < n; x++) {
+            float dx = (x + 0.5f) / n - 0.5f, dy = (y + 0.5f) / n - 0.5f;
+            auto v = uint8_t(std::lround(255 * std::max(0.0f, std::exp(-18 * (dx * dx + dy * dy)) - 0.02f)));
+            for (int k = 0; k < 4; k++) rgba[size_t(4 * (y * n + x) + k)] = v;
+        }
+    return rgba;
+}
+
+// Colour steps a fragment at (s, t) adds under bilinear, repeating sampling,
+// modulated by white of the given alpha and blended with source alpha onto one.
+long Steps(const std::vector<uint8_t>& rgba, int32_t n, float s, float t, float alpha)
+{
+    float u = s * n - 0.5f, v = t * n - 0.5f;
+    int32_t x = int32_t(std::floor(u)), y = int32_t(std::floor(v));
+    float fu = u - x, fv = v - y, c = 0, a = 0;
+    for (int32_t k = 0; k < 4; k++) {
+        int32_t tx = ((x + k % 2) % n + n) % n, ty = ((y + k / 2) % n + n) % n;
+        float wgt = (k % 2 ? fu : 1 - fu) * (k / 2 ? fv : 1 - fv);
+        const uint8_t* p = &rgba[size_t(4 * (ty * n + tx))];
+        c += wgt * std::max({p[0], p[1], p[2]});
+        a += wgt * p[3];
+    }
+    return std::lround(std::lround(c) * std::lround(a * alpha) / 255.0);
+}
+}  // namespace
+
+TEST(SpriteCrop, LeavesOutOnlyWhatAddsNoColourStep)
+{
+    const int32_t n = 32;
+    std::vector<uint8_t> spot = SoftSpot(n);
+    TkvSpriteCrop previous;
+    previous.FromPixels(spot.data(), n, n, 1, 0);
+    for (float alpha : {0.05f, 0.112f, 0.5f, 1.0f}) {
+        TkvSpriteCrop crop;
+        crop.FromPixels(spot.data(), n, n, 1, alpha);
+        ASSERT_FALSE(crop.Empty()) << alpha;
+        // A soft spot is cropped, more so when faint, and a brighter crop holds a fainter one.
+        EXPECT_GT(crop.SMin(), 0) << alpha;
+        EXPECT_LT(crop.TMax(), 1) << alpha;
+        EXPECT_LE(crop.SMin(), previous.SMin()) << alpha;
+        EXPECT_GE(crop.TMax(), previous.TMax()) << alpha;
+        long inside = 0;
+        for (int32_t i = 0; i <= 8 * n; i++)
+            for (int32_t j = 0; j <= 8 * n; j++) {
+                float s = i / (8.0f * n), t = j / (8.0f * n);
+                long steps = Steps(spot, n, s, t, alpha);
+                bool in = s >= crop.SMin() && s <= crop.SMax() && t >= crop.TMin() && t <= crop.TMax();
+                if (!in) ASSERT_EQ(steps, 0) << "alpha " << alpha << " at " << s << ", " << t;
+                // Nor do the glow patch's cells that the crop says are clear.
+                float c0 = std::min(5, i * 6 / (8 * n)) / 6.0f, d0 = std::min(5, j * 6 / (8 * n)) / 6.0f;
+                if (!crop.Touches(c0, d0, c0 + 1 / 6.0f, d0 + 1 / 6.0f)) ASSERT_EQ(steps, 0) << alpha;
+                inside += steps;
+            }
+        EXPECT_GT(inside, 0) << alpha;
+        previous = crop;
+    }
+    // The corners of a soft spot add nothing, its middle does.
+    TkvSpriteCrop crop;
+    crop.FromPixels(spot.data(), n, n, 1, 0.5f);
+    EXPECT_FALSE(crop.Touches(0, 0, 1 / 6.0f, 1 / 6.0f));
+    EXPECT_TRUE(crop.Touches(2 / 6.0f, 2 / 6.0f, 3 / 6.0f, 3 / 6.0f));
+}
+
+TEST(SpriteCrop, ClearTexturesDrawNothingAndEdgesKeepTheWhole)
+{
+    const int32_t n = 16;
+    std::vector<uint8_t> rgba(size_t(n) * n * 4, 0);
+    TkvSpriteCrop crop;
+    crop.FromPixels(rgba.data(), n, n, 1, 1);
+    EXPECT_TRUE(crop.Empty());
+    EXPECT_FALSE(crop.Touches(0, 0, 1, 1));
+    // Colour without alpha adds nothing, but filtering mixes a clear neighbour's
+    // colour with an opaque one's alpha.
+    for (int32_t i = 0; i < n * n; i++) rgba[size_t(4 * i)] = 255;
+    crop.FromPixels(rgba.data(), n, n, 1, 1);
+    EXPECT_TRUE(crop.Empty());
+    rgba[size_t(4 * (8 * n + 8) + 3)] = 255;
+    crop.FromPixels(rgba.data(), n, n, 1, 1);
+    EXPECT_FALSE(crop.Empty());
+    EXPECT_LT(crop.SMax() - crop.SMin(), 0.5f);
+    // A lit texel on the first column mixes with the last one across the wrap.
+    std::fill(rgba.begin(), rgba.end(), 0);
+    for (int k = 0; k < 4; k++) rgba[size_t(4 * (5 * n) + k)] = 255;
+    crop.FromPixels(rgba.data(), n, n, 1, 1);
+    EXPECT_EQ(crop.SMin(), 0);
+    EXPECT_EQ(crop.SMax(), 1);
+    // Bad sizes and NaN colours crop nothing.
+    crop.FromPixels(nullptr, n, n, 1, 1);
+    EXPECT_EQ(crop.SMin(), 0);
+    EXPECT_EQ(crop.TMax(), 1);
+    std::vector<uint8_t> spot = SoftSpot(n);
+    crop.FromPixels(spot.data(), n, n, NAN, NAN);
+    TkvSpriteCrop full;
+    full.FromPixels(spot.data(), n, n, 1, 1);
+    EXPECT_EQ(crop.SMin(), full.SMin());
 }
