@@ -153,6 +153,25 @@ void BM_Window(benchmark::State& state)
     }
 }
 
+// What a restart request (UDP packet type 8, the console's RestartScene) costs:
+// the scene rebuilt from its class, then its first frame.
+void BM_Restart(benchmark::State& state)
+{
+    TSession& s = Session();
+    int32_t n = int32_t(state.range(0));
+    s.ShowScene(n);
+    TimedFrame(s);
+    std::vector<double> ms;
+    for (auto _ : state) {
+        auto t0 = std::chrono::steady_clock::now();
+        s.Vis()->Scenes->RestartScene(n);
+        ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count() +
+                     TimedFrame(s));
+    }
+    state.SetLabel(s.Vis()->Scenes->Items(n)->Name);
+    Report(state, ms);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -162,6 +181,10 @@ int main(int argc, char** argv)
     for (size_t i = 0; i < scenes.size(); i++) {
         benchmark::RegisterBenchmark(("scene/" + scenes[i].ClassName).c_str(), BM_Scene)
             ->Arg(int64_t(i))->Iterations(300)->Unit(benchmark::kMillisecond);
+    }
+    for (size_t i = 0; i < scenes.size(); i++) {
+        benchmark::RegisterBenchmark(("restart/" + scenes[i].ClassName).c_str(), BM_Restart)
+            ->Arg(int64_t(i))->Iterations(20)->Unit(benchmark::kMillisecond);
     }
     // Scene combinations from the runtime folder's data, as numbers -1, -2, ...
     for (int32_t k = 0; k < Session().Vis()->PredefineCount(); k++) {

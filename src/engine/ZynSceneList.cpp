@@ -102,6 +102,33 @@ void TZynSceneList::CheckTextureSizes()
     for (auto& s : List) s->CheckTextureSize();
 }
 
+void TZynSceneList::RequestRestart(int32_t n)
+{
+    if (n < 0 || n >= Count()) return RestartScene(n);   // logged there
+    if (RestartedThisFrame == n) return;
+    if (RestartedThisFrame < 0) {
+        RestartedThisFrame = n;
+        return RestartScene(n);
+    }
+    RestartWaiting.resize(List.size(), false);
+    RestartWaiting[size_t(n)] = true;
+}
+
+void TZynSceneList::NextFrame()
+{
+    RestartedThisFrame = -1;
+    RestartWaiting.resize(List.size(), false);
+    for (size_t k = 0; k < RestartWaiting.size(); k++) {
+        size_t n = (RestartCursor + k) % RestartWaiting.size();
+        if (!RestartWaiting[n]) continue;
+        RestartWaiting[n] = false;
+        RestartCursor = n + 1;
+        RestartedThisFrame = int32_t(n);
+        RestartScene(int32_t(n));
+        return;
+    }
+}
+
 void TZynSceneList::RestartScene(int32_t n)
 {
     ZynLogLine("RESTARTING SCENE #" + std::to_string(n));

@@ -33,9 +33,19 @@ public:
     void ResetAll();
     void CheckTextureSizes();
     void RestartScene(int32_t n);
+    // A restart asked for from outside (UDP). The first of a frame runs at
+    // once; later ones wait, one mark per scene, and run one a frame from
+    // NextFrame, so a flood of requests cannot stall the picture. Asking again
+    // for the scene rebuilt this very frame changes nothing.
+    void RequestRestart(int32_t n);
+    // Called by the sequencer at the start of every frame.
+    void NextFrame();
 
     TVisObject* Owner;
 
 private:
     std::vector<std::unique_ptr<TZynScene>> List;
+    std::vector<bool> RestartWaiting;   // by scene number
+    int32_t RestartedThisFrame = -1;    // the scene rebuilt this frame, -1 for none
+    size_t RestartCursor = 0;           // where the next waiting restart is looked for
 };

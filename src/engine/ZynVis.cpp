@@ -329,7 +329,7 @@ void TVisObject::HandlePacket(const uint8_t* packet)
     }
     case 8: {
         uint32_t n = ReadUInt32(packet, 16);
-        if (n < static_cast<uint32_t>(Scenes->Count())) Scenes->RestartScene(static_cast<int32_t>(n));
+        if (n < static_cast<uint32_t>(Scenes->Count())) Scenes->RequestRestart(static_cast<int32_t>(n));
         else ZynLogError("scSceneRestart - Scene value out of Range");
         break;
     }
@@ -365,6 +365,8 @@ void TVisObject::Frame(const TVisData& visData, float dt)
         FirstFrame = false;
         dt = 0;
     }
+    // Restart requests left waiting by earlier frames, one a frame.
+    Scenes->NextFrame();
     // 3. Frame event; 4. timers.
     if (ZynVisHooks.ExecuteBinding) ZynVisHooks.ExecuteBinding(Zy_FRAME);
     if (ZynVisHooks.TimerAdvance) ZynVisHooks.TimerAdvance(dt);

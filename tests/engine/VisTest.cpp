@@ -188,6 +188,32 @@ TEST_F(VisTest, RestartAndSlotPacketsCheckTheSceneNumber)
     ConstSetInt(row, saved);
 }
 
+// A flood of restart packets costs one rebuild a frame, and a scene asked for
+// again while it waits is rebuilt once.
+TEST_F(VisTest, RestartPacketsRunOneAFrame)
+{
+    LogCapture log;
+    zcSCENE_StartScene = 0;
+    TVisObject vis;
+    TVisData data = Silence();
+    vis.Frame(data, 0.1f);
+    auto restarts = [&] {
+        int all = 0;
+        for (int32_t n = 0; n < 24; n++) all += log.CountOf("RESTARTING SCENE #" + std::to_string(n));
+        return all;
+    };
+    for (int round = 0; round < 3; round++)
+        for (int32_t n = 20; n < 24; n++) vis.HandlePacket(Packet(8).At(16, n).Bytes);
+    EXPECT_EQ(restarts(), 1);
+    for (int frame = 1; frame <= 3; frame++) {
+        vis.Frame(data, 0.1f);
+        EXPECT_EQ(restarts(), 1 + frame);
+    }
+    vis.Frame(data, 0.1f);
+    EXPECT_EQ(restarts(), 4);
+    for (int32_t n = 20; n < 24; n++) EXPECT_EQ(log.CountOf("RESTARTING SCENE #" + std::to_string(n)), 1);
+}
+
 TEST_F(VisTest, AnnouncementPacketsStartTheAnnouncementWithinLimits)
 {
     LogCapture log;
