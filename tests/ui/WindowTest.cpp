@@ -248,7 +248,7 @@ TEST_F(UITest, CachedConsoleWindowLooksAsDrawnAndShowsChangesAtOnce)
             glPopAttrib();
         }
     };
-    for (auto [width, height] : {std::pair{640, 480}, {1920, 1080}}) {
+    for (auto [width, height] : {std::pair{320, 240}, {640, 480}, {1920, 1080}}) {
         SCOPED_TRACE(width);
         Open(width, height);
         session.UseScenes({ZynSceneClassOf<TvisOrange>("TvisOrange")});
