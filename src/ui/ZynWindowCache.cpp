@@ -10,6 +10,18 @@
 #include <cmath>
 #include <cstring>
 
+// The pixels of rect (x, y, width, height) as RGBA rows, bottom row first.
+static void ReadRect(const int32_t* rect, std::vector<uint8_t>& into)
+{
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_PACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_PACK_SKIP_PIXELS, 0);
+    glReadPixels(rect[0], rect[1], rect[2], rect[3], GL_RGBA, GL_UNSIGNED_BYTE, into.data());
+    glPopClientAttrib();
+}
+
 // Projection and model-view in window pixels while it lives; both put back after.
 namespace {
 struct TPixelSpace {
@@ -98,6 +110,7 @@ void TZWindowCache::Draw(const std::string& key, const std::function<void()>& dr
         return;
     }
     Built = Seen;
+    Valid = false;   // until built: a drawing that throws leaves no stale picture behind
     Valid = Build(draw);
     if (Valid) Blit();
     else draw();
@@ -134,12 +147,7 @@ bool TZWindowCache::Build(const std::function<void()>& draw)
     }
     const size_t bytes = size_t(w) * size_t(h) * 4;
     Under.resize(bytes), OverBlack.resize(bytes), OverWhite.resize(bytes);
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glReadPixels(x, y, w, h, GL_RGBA, GL_UNSIGNED_BYTE, Under.data());
+    ReadRect(Built.Rect, Under);
     for (int pass = 0; pass < 2; pass++) {
         glPushAttrib(GL_COLOR_BUFFER_BIT | GL_SCISSOR_BIT | GL_ENABLE_BIT);
         glEnable(GL_SCISSOR_TEST);
@@ -148,8 +156,8 @@ bool TZWindowCache::Build(const std::function<void()>& draw)
         glClearColor(float(pass), float(pass), float(pass), 1);
         glClear(GL_COLOR_BUFFER_BIT);
         glPopAttrib();
-        draw();
-        glReadPixels(x, y, w, h, GL_RGBA, GL_UNSIGNED_BYTE, (pass ? OverWhite : OverBlack).data());
+        draw();   // no GL stack is left pushed across it: it may throw
+        ReadRect(Built.Rect, pass ? OverWhite : OverBlack);
     }
     // What shows through is the same in every channel for alpha blending; the
     // mean evens out the channels' separate rounding.
@@ -158,6 +166,11 @@ bool TZWindowCache::Build(const std::function<void()>& draw)
         for (size_t c = 0; c < 3; c++) through += OverWhite[i + c] - OverBlack[i + c];
         OverBlack[i + 3] = uint8_t(std::clamp(255 - (through + 1) / 3, 0, 255));
     }
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
     glPushAttrib(GL_TEXTURE_BIT);
     glBindTexture(GL_TEXTURE_2D, Texture);
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, OverBlack.data());
