@@ -49,11 +49,14 @@ void TvisSphere::BeginCopies(float alpha)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glScalef(0.05f, 0.05f, 0.05f);
+    Filter.emplace();
     if (zcSPHERE_2Sided == 0) {
         glEnable(GL_CULL_FACE);
         glCullFace(GL_BACK);
     }
 }
+
+void TvisSphere::EndCopies() { Filter.reset(); }
 
 void TvisSphere::DrawCopy(int32_t k, int32_t copies, float alpha)
 {

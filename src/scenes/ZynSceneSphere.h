@@ -5,11 +5,15 @@
 // share SPHERE.Brightness between them and keep swaying in silence; the bass
 // spins, zooms and spreads them. A missing mesh file leaves an empty mesh:
 // the scene then runs and draws nothing.
-// Depends on: scenes/ZynSceneCopyStack, scenes/kvMeshObject, platform/ZynPath, config/ZynConstDef, OpenGL.
+// Depends on: scenes/ZynSceneCopyStack, scenes/kvMeshObject, scenes/kvSprite, platform/ZynPath, config/ZynConstDef,
+// OpenGL.
 #pragma once
 
 #include "scenes/ZynSceneCopyStack.h"
 #include "scenes/kvMeshObject.h"
+#include "scenes/kvSprite.h"
+
+#include <optional>
 
 class TvisSphere : public TvisCopyStack {
 public:
@@ -21,8 +25,11 @@ protected:
     TCopyStackSettings Settings() const override;
     void BeginCopies(float alpha) override;
     void DrawCopy(int32_t k, int32_t copies, float alpha) override;
-    void EndCopies() override {}
+    void EndCopies() override;
 
 private:
     TkvMeshObject MeshObject;
+    // The sphere's picture is mostly magnified, the growing copies more so:
+    // bilinear minification costs the software renderer far less and looks the same.
+    std::optional<TkvSpriteFilter> Filter;
 };

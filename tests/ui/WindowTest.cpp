@@ -248,7 +248,7 @@ TEST_F(UITest, CachedConsoleWindowLooksAsDrawnAndShowsChangesAtOnce)
             glPopAttrib();
         }
     };
-    for (auto [width, height] : {std::pair{640, 480}, {1920, 1080}}) {
+    for (auto [width, height] : {std::pair{320, 240}, {640, 480}, {1920, 1080}}) {
         SCOPED_TRACE(width);
         Open(width, height);
         session.UseScenes({ZynSceneClassOf<TvisOrange>("TvisOrange")});
@@ -283,7 +283,14 @@ TEST_F(UITest, CachedConsoleWindowLooksAsDrawnAndShowsChangesAtOnce)
         changedNow([] { ConsoleLine("=a line added while the window is open"); });
         changedNow([&] { session.Vis()->Key(true, 'x', false); });
         changedNow([] { ConsoleClear(); });
-        EXPECT_EQ(w.Cache->Builds(), 4);
+        // Moved (nothing else changes) or resized: shown at once at the new place, cached there as drawn.
+        changedNow([&] { w.X += 0.2f; });
+        changedNow([&] { glViewport(0, 0, width / 2, height / 2); });
+        EXPECT_EQ(w.Cache->Builds(), 6);
+        const TImage resized = session.Grab();
+        w.Cache.reset();
+        Frames(1);
+        EXPECT_LT(ImageDifference(session.Grab(), resized), 0.05);
         session.Close();
     }
 }
