@@ -79,8 +79,11 @@ void TZynIniFile::Parse(const std::string& text)
     m_sections.clear();
     size_t refused = 0;
     std::string firstRefused;
-    // Editors may put a UTF-8 byte order mark in front; it would hide the first section.
-    size_t pos = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    // Editors may put a UTF-8 byte order mark in front (some twice, when they
+    // add theirs to a file that had one); it would hide the first section,
+    // and a file written back without the first would show it.
+    size_t pos = 0;
+    while (text.compare(pos, 3, "\xEF\xBB\xBF") == 0) pos += 3;
     while (pos < text.size()) {
         // Lines end at LF, CR LF or a lone CR: a CR inside a line would give
         // names that no write can reach (writes turn CR into a blank).

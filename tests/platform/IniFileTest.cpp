@@ -187,6 +187,16 @@ TEST_F(IniFile, LoneCarriageReturnsEndLines)
     }
 }
 
+// A doubled byte order mark hid the first section, and the file written back
+// (without the first mark) showed it: every mark in front is skipped.
+TEST_F(IniFile, DoubledByteOrderMarksHideNoSection)
+{
+    auto ini = TZynIniFile::FromText("\xEF\xBB\xBF\xEF\xBB\xBF[MAIN]\nScreenX=800\n");
+    EXPECT_EQ(ini->ReadString("MAIN", "ScreenX", ""), "800");
+    auto again = TZynIniFile::FromText(ini->Text());
+    EXPECT_EQ(again->ReadSections(), ini->ReadSections());
+}
+
 TEST_F(IniFile, EraseSectionAndDeleteKeyRemoveEveryCopy)
 {
     TZynIniFile ini(PathOf("e.ini"));
