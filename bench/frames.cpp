@@ -2,7 +2,8 @@
 //
 // Prints, per scene and per transition, the median and worst milliseconds per
 // frame over a few hundred frames of synthesised music (and, per scene, the
-// first frame after changing into it). A transition frame includes both
+// first frame after changing into it, once and as the median of nine changes
+// spread over the music). A transition frame includes both
 // scenes and the fader. The scene
 // combinations (predefines) of the runtime folder are measured too, and what
 // the main menu and the console window add to a frame.
@@ -67,6 +68,19 @@ void BM_Scene(benchmark::State& state)
     state.SetLabel(n >= 0 ? s.Vis()->Scenes->Items(n)->Name : s.Vis()->Predefines->Name(~n));
     Report(state, ms);
     state.counters["first_ms"] = first;
+    // One first frame may fall on a loud stretch of the music, where every
+    // frame of a bass-driven scene costs more: more changes, at other points
+    // of the music (37 frames apart, not a whole number of beats), give the
+    // typical first frame to hold against the median.
+    std::vector<double> firsts{first};
+    for (int k = 0; k < 8; k++) {
+        for (int i = 0; i < 37; i++) s.Frame(TInput::Music, 1.0f / 60);
+        glFinish();
+        s.ShowScene(n);
+        firsts.push_back(TimedFrame(s));
+    }
+    std::sort(firsts.begin(), firsts.end());
+    state.counters["first_median_ms"] = firsts[firsts.size() / 2];
 }
 
 // A change from the Tunnel into scene 0 through fader f, restarted whenever it ends.

@@ -99,6 +99,7 @@ void TvisParticle::DrawSwarm(const TkvVector& tumble, float half, float alpha, f
     uint8_t alphaByte = uint8_t(std::clamp(kvFiniteOr(alpha * 255 * brightness, 255), 0.0f, 255.0f));
     float cy = std::cos(tumble.y), sy = std::sin(tumble.y), cx = std::cos(tumble.x), sx = std::sin(tumble.x);
     if (!coloured) glColor4f(1, 1, 1, alpha * brightness);
+    TkvVector right = Vec(half, half, 0), up = Vec(-half, half, 0);   // the square, as a diamond
     glBegin(GL_QUADS);
     for (auto it = Swarm.rbegin(); it != Swarm.rend(); ++it) {
         TParticle& p = *it;
@@ -107,7 +108,7 @@ void TvisParticle::DrawSwarm(const TkvVector& tumble, float half, float alpha, f
         const TkvVector& v = p.Position;
         float x1 = cy * v.x - sy * v.z, z1 = cy * v.z + sy * v.x;
         float y2 = cx * v.y - sx * z1, z2 = cx * z1 + sx * v.y;
-        kvSpriteQuad(x1, y2, z2, half);
+        Crop.DrawDiamond(Vec(x1, y2, z2), right, up);
     }
     glEnd();
 }
@@ -129,5 +130,9 @@ void TvisParticle::Render(const TVisData& visData, float dt, float alpha)
     float half = bass * bass * kvFiniteOr(zcPARTICLE_PBass, 0.3f) + kvFiniteOr(zcPARTICLE_MinPSize, 0.2f) +
                  (1 - alpha) / 2;
     TkvSpriteFilter filter;
+    int32_t tw = 0, th = 0;
+    Crop.SetWhole();
+    float brightest = std::clamp(kvFiniteOr(alpha * kvFiniteOr(zcPARTICLE_Brightness, 1), 1), 0.0f, 1.0f);
+    if (TkvSpriteCrop::ReadBoundTexture(Texels, tw, th)) Crop.FromPixels(Texels.data(), tw, th, 1, brightest);
     DrawSwarm(w, half, alpha, dt);
 }

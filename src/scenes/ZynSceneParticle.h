@@ -4,11 +4,13 @@
 // centre under a force that grows with the square of the distance, their
 // speed capped. The bass swells the sprites, zooms the view and drives a slow
 // tumble of the whole swarm; the tumble turns only what is drawn.
-// Depends on: engine/ZynSceneClass, scenes/kvMovement, scenes/kvSprite, config/ZynConstDef, OpenGL.
+// Depends on: engine/ZynSceneClass, scenes/kvMovement, scenes/kvSprite, scenes/kvSpriteCrop,
+// config/ZynConstDef, OpenGL.
 #pragma once
 
 #include "engine/ZynSceneClass.h"
 #include "scenes/kvMovement.h"
+#include "scenes/kvSpriteCrop.h"
 
 #include <vector>
 
@@ -46,4 +48,8 @@ private:
 
     std::vector<TParticle> Swarm;
     kvMovement Tumble;
+    // The part of the sprite texture that can show at this frame's brightness:
+    // the start cloud is dense, and its overlapping clear margins cost fill.
+    TkvSpriteCrop Crop;
+    std::vector<uint8_t> Texels;
 };
