@@ -72,6 +72,7 @@ echo "soak: frames rendered ${frames:-?}, longest frame after start-up ${longest
 echo "soak: packets sent $(get packets) ($(get valid_packets) valid, $(get scene_changes) scene changes), answers $(get answers)"
 echo "soak: telnet commands run $(get commands) by 3 users"
 echo "soak: memory peak $(get rss_peak_kb) kB, after warm-up $(get rss_warm_kb) kB, final $(get rss_final_kb) kB"
+echo "soak: memory by minute (largest sample, kB): $(get rss_minutes_kb)"
 grep '^error:' "$TMP/drive.txt" | head -5
 
 status=0

@@ -180,6 +180,11 @@ def main():
     print(f"rss_final_kb={samples[-1] if samples else 0}")
     print(f"rss_warm_max_kb={max(warm) if warm else 0}")
     print(f"rss_warm_min_kb={min(warm) if warm else 0}")
+    # The largest sample of each minute, to tell a climb from a passing peak.
+    minutes = {}
+    for t, kb in st.rss:
+        minutes[int(t // 60)] = max(kb, minutes.get(int(t // 60), 0))
+    print("rss_minutes_kb=" + ",".join(str(minutes[m]) for m in sorted(minutes)))
     print(f"errors={len(st.errors)}")
     for e in st.errors[:10]:
         print(f"error: {e}")
