@@ -6,7 +6,9 @@
 # packets sent and answered, commands run, the longest frame after start-up,
 # peak and final memory; fails on a crash, a sanitizer report, a frame over
 # ZYN_SOAK_MAX_FRAME_MS (100), memory after warm-up growing more than 5 %
-# (runs of 10 minutes or more), or a Zyn.cfg / binding not intact afterwards.
+# (runs of 10 minutes or more: warm-up is a quarter of the run, at most 5
+# minutes; the largest sample of any later minute against the largest of the
+# minute after warm-up), or a Zyn.cfg / binding not intact afterwards.
 #   scripts/soak.sh SECONDS        (builds zyn in build-asan, ZYN_ASAN_BUILD_DIR)
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -44,7 +46,7 @@ printf '[NET]\r\nTelnetPort=%s\r\nPIN=%s\r\n[BIND]\r\nCOUNT=1\r\nKeyCode0=112\r\
   "$TPORT" "$PIN" > "$TMP/Zyn.cfg"
 
 # Mesa's driver leaks a little at exit: no leak check; a small quarantine keeps memory readable.
-export ASAN_OPTIONS=detect_leaks=0:quarantine_size_mb=16:abort_on_error=0
+export ASAN_OPTIONS=${ZYN_SOAK_ASAN_OPTIONS:-detect_leaks=0:quarantine_size_mb=16:abort_on_error=0}
 export UBSAN_OPTIONS=print_stacktrace=1
 SDL_VIDEODRIVER=offscreen "$RT/zyn" --headless --demo --base-dir "$TMP" --udp-port "$UDP" \
   --reply-port "$REPLY" --presence-port "$PRES" --announce-to 127.0.0.1 >"$TMP/stdout.txt" 2>"$TMP/stderr.txt" &
@@ -71,7 +73,7 @@ longest=$(echo "$summary" | awk '{ print $(NF - 1) }')
 echo "soak: frames rendered ${frames:-?}, longest frame after start-up ${longest:-?} ms"
 echo "soak: packets sent $(get packets) ($(get valid_packets) valid, $(get scene_changes) scene changes), answers $(get answers)"
 echo "soak: telnet commands run $(get commands) by 3 users"
-echo "soak: memory peak $(get rss_peak_kb) kB, after warm-up $(get rss_warm_kb) kB, final $(get rss_final_kb) kB"
+echo "soak: memory peak $(get rss_peak_kb) kB, the minute after warm-up $(get rss_warm_kb) kB, later at most $(get rss_warm_max_kb) kB, final $(get rss_final_kb) kB"
 echo "soak: memory by minute (largest sample, kB): $(get rss_minutes_kb)"
 grep '^error:' "$TMP/drive.txt" | head -5
 
