@@ -49,7 +49,7 @@ private:
     std::vector<TParticle> Swarm;
     kvMovement Tumble;
     // The part of the sprite texture that can show at this frame's brightness:
-    // the start cloud is dense, and its overlapping clear margins cost fill.
+    // at loud bass the sprites grow and overlap, and their clear margins cost fill.
     TkvSpriteCrop Crop;
     std::vector<uint8_t> Texels;
 };
